@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Halomark needs. Idempotent: packages
+# already present are not fetched again, and the package lists are refreshed only when
+# something is missing.
+set -euo pipefail
+
+packages=(
+    cmake g++ ninja-build pkg-config clang-format
+    libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} > 0)); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo_cmd=(sudo)
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
