@@ -13,8 +13,9 @@ struct PrefixRule
     Language language;
 };
 
-// Tested in this order, so "zh-hans-hk" reaches "zh-hans" before "zh-hk". A bare "zh" names
-// no script or region and matches none of them.
+// Tested in this order against the lower-cased identifier. No prefix begins another, so the
+// script of "zh-hans-hk" decides over its region, and a bare "zh", which names neither script
+// nor region, matches none of them and is skipped.
 constexpr std::array<PrefixRule, 14> prefixRules{{
     {"ja", Language::ja},
     {"zh-hans", Language::zhHans},

@@ -37,7 +37,7 @@ TEST(LocalizationManager, PreferredLanguagesResolveByOrderedPrefixes)
         Language expected;
     };
     const std::vector<Case> cases{
-        // "zh-hans" is tested before "zh-hk".
+        // The script decides over the region.
         {{"zh-Hans-HK"}, Language::zhHans},
         {{"zh-Hant-CN"}, Language::zhHant},
         {{"zh-HK"}, Language::zhHant},
