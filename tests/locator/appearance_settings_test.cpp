@@ -113,8 +113,9 @@ TEST(AppearanceSettings, OutlineIsBlackOnlyAboveTheStrictLumaThreshold)
 
 TEST(AppearanceSettings, SharedInstanceIsCreatedOnceOnFirstUse)
 {
-    sim::SimSettingsStore first;
-    sim::SimSettingsStore second;
+    // The shared instance outlives the test, so the stores it may bind to must as well.
+    static sim::SimSettingsStore first;
+    static sim::SimSettingsStore second;
     auto a = AppearanceSettings::shared(first);
     auto b = AppearanceSettings::shared(second);
     EXPECT_EQ(a.get(), b.get());
