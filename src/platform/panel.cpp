@@ -1,0 +1,18 @@
+#include "platform/panel.h"
+
+namespace halomark {
+
+void applyPanelSettings(Panel& panel, const PanelConfiguration& configuration)
+{
+    panel.setLevel(configuration.level);
+    panel.setIgnoresMouseEvents(configuration.ignoresMouseEvents);
+    if (configuration.alphaValue) {
+        panel.setAlphaValue(*configuration.alphaValue);
+    }
+    if (configuration.animationBehavior) {
+        panel.setAnimationBehavior(*configuration.animationBehavior);
+    }
+    panel.setCollectionBehavior(configuration.collectionBehavior);
+}
+
+} // namespace halomark
