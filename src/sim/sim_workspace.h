@@ -1,11 +1,15 @@
 // Running applications for tests: the test launches and quits applications and chooses the
-// frontmost one; the sim counts the frontmost queries made of it.
+// frontmost one; the sim counts the frontmost queries made of it. The test also sets the
+// preferred languages, the system version and the bundle's values, and reads back the
+// addresses the code opened.
 #pragma once
 
 #include "platform/workspace.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,6 +37,21 @@ public:
     // frontmost application.
     void activate(std::optional<ProcessIdentifier> pid) { frontmost = pid; }
 
+    void setPreferredLanguages(std::vector<std::string> value) { languages = std::move(value); }
+    void setOperatingSystemMajorVersion(int value) { majorVersion = value; }
+    // Nothing removes the key from the bundle.
+    void setBundleValue(const std::string& key, std::optional<BundleValue> value)
+    {
+        if (value) {
+            bundle[key] = *value;
+        } else {
+            bundle.erase(key);
+        }
+    }
+    // Makes openURL refuse every address (none is recorded as opened then).
+    void setOpensURLs(bool value) { opensURLs = value; }
+    const std::vector<std::string>& openedURLs() const { return opened; }
+
     int frontmostQueryCount() const { return frontmostQueries; }
     int runningApplicationQueryCount() const { return runningQueries; }
 
@@ -48,6 +67,24 @@ public:
         return find(pid);
     }
     ProcessIdentifier ownProcessIdentifier() override { return own; }
+    std::vector<std::string> preferredLanguages() override { return languages; }
+    int operatingSystemMajorVersion() override { return majorVersion; }
+    std::optional<BundleValue> bundleValue(const std::string& key) override
+    {
+        const auto found = bundle.find(key);
+        if (found == bundle.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+    bool openURL(const std::string& url) override
+    {
+        if (!opensURLs) {
+            return false;
+        }
+        opened.push_back(url);
+        return true;
+    }
 
 private:
     std::optional<RunningApplication> find(ProcessIdentifier pid) const
@@ -65,6 +102,11 @@ private:
     std::optional<ProcessIdentifier> frontmost;
     int frontmostQueries = 0;
     int runningQueries = 0;
+    std::vector<std::string> languages{"en-US"};
+    int majorVersion = 14;
+    std::map<std::string, BundleValue> bundle;
+    bool opensURLs = true;
+    std::vector<std::string> opened;
 };
 
 } // namespace halomark::sim
