@@ -2,7 +2,8 @@
 // content area and its own bounds from (0, 0), not flipped (y upwards). It draws itself onto
 // a canvas at a media time, by default by drawing its backing layer tree; tells its host
 // whether it is animating and which part changes from frame to frame; asks its host to
-// redraw it; and receives mouse events already converted to its own coordinates.
+// redraw it; and receives mouse events with their location in the window, which it converts
+// into its own coordinates.
 #pragma once
 
 #include "platform/canvas.h"
@@ -56,13 +57,20 @@ public:
         displayRequestHandler = std::move(handler);
     }
 
-    // Mouse events in view coordinates. A view that takes the first click on a panel that is
-    // never active says so.
+    // A point in the hosting window's content area (bottom-left origin, as the frame is) in
+    // the view's own coordinates.
+    Point convertFromWindow(Point locationInWindow) const
+    {
+        return {locationInWindow.x - viewFrame.minX(), locationInWindow.y - viewFrame.minY()};
+    }
+
+    // Mouse events, each with its location in the window's content area. A view that takes
+    // the first click on a panel that is never active says so.
     virtual bool acceptsFirstMouse() const { return false; }
-    virtual void mouseDown(Point) {}
-    virtual void mouseDragged(Point) {}
-    virtual void mouseUp(Point) {}
-    virtual void rightMouseDown(Point) {}
+    virtual void mouseDown(Point /*locationInWindow*/) {}
+    virtual void mouseDragged(Point /*locationInWindow*/) {}
+    virtual void mouseUp(Point /*locationInWindow*/) {}
+    virtual void rightMouseDown(Point /*locationInWindow*/) {}
 
 private:
     Rect viewFrame;

@@ -2,6 +2,15 @@
 
 namespace halomark {
 
+void Panel::animateAlphaValue(double alpha, double, const TimingFunction&,
+                              std::function<void()> completion)
+{
+    setAlphaValue(alpha);
+    if (completion) {
+        completion();
+    }
+}
+
 void applyPanelSettings(Panel& panel, const PanelConfiguration& configuration)
 {
     panel.setLevel(configuration.level);

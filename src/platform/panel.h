@@ -3,14 +3,16 @@
 // fixed at creation (frame, display, clear non-opaque background, no shadow, stays when the
 // application is inactive); the settings below are applied after creation. A panel hosts
 // one core view as its content and draws it when the view asks; ordering a panel out hides
-// it, and the last reference going frees it.
+// it, and the last reference going frees it. Its alpha can also be animated, with a completion.
 #pragma once
 
 #include "platform/geometry.h"
 #include "platform/overlay_view.h"
 #include "platform/panel_configuration.h"
+#include "platform/timing_function.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace halomark {
@@ -24,6 +26,12 @@ public:
     // True makes the panel click-through: clicks reach the windows beneath.
     virtual void setIgnoresMouseEvents(bool ignores) = 0;
     virtual void setAlphaValue(double alpha) = 0;
+    // Animates the alpha from its current value to the given one over the duration (seconds)
+    // along the timing function, then calls the completion once, from the main loop. The
+    // running animation keeps the panel alive until it ends. A panel that cannot animate
+    // takes the value and calls the completion at once.
+    virtual void animateAlphaValue(double alpha, double duration, const TimingFunction& timing,
+                                   std::function<void()> completion);
     virtual void setAnimationBehavior(AnimationBehavior behavior) = 0;
     virtual void setCollectionBehavior(std::uint64_t behavior) = 0;
 

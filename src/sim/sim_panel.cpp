@@ -16,7 +16,7 @@ template <class... Values> std::string describe(const char* name, const Values&.
 } // namespace
 
 SimPanel::SimPanel(int number, const PanelConfiguration& configuration, double scale,
-                   const MainLoop& clock, std::shared_ptr<SimPanelStack> stack)
+                   MainLoop& clock, std::shared_ptr<SimPanelStack> stack)
     : creationNumber(number), config(configuration), contentRect(configuration.contentRect),
       scaleFactor(scale), clock(clock), stack(std::move(stack))
 {}
@@ -44,6 +44,37 @@ void SimPanel::setAlphaValue(double value)
 {
     callLog.push_back(describe("setAlphaValue", value));
     alpha = value;
+    runningAlpha.reset();
+    ++alphaChanges;
+}
+
+std::optional<double> SimPanel::alphaValue() const
+{
+    if (!runningAlpha) {
+        return alpha;
+    }
+    const AlphaAnimation& a = *runningAlpha;
+    const double elapsed = a.duration > 0 ? (clock.now() - a.beginTime) / a.duration : 1.0;
+    return a.fromValue + (a.toValue - a.fromValue) * a.timingFunction.value(elapsed);
+}
+
+void SimPanel::animateAlphaValue(double value, double duration, const TimingFunction& timing,
+                                 std::function<void()> completion)
+{
+    callLog.push_back(describe("animateAlphaValue", value, duration));
+    runningAlpha = AlphaAnimation{alphaValue().value_or(1.0), value, clock.now(), duration, timing};
+    alpha = value;
+    const std::uint64_t change = ++alphaChanges;
+    // The pending end holds the panel, as a running animation does.
+    clock.postAfter(duration,
+                    [self = shared_from_this(), change, completion = std::move(completion)] {
+                        if (self->alphaChanges == change) {
+                            self->runningAlpha.reset();
+                        }
+                        if (completion) {
+                            completion();
+                        }
+                    });
 }
 
 void SimPanel::setAnimationBehavior(AnimationBehavior behavior)

@@ -2,13 +2,17 @@
 // every setting and order in sequence, and the factory keeps the front-to-back order of the
 // panels that are ordered in. Panels are held weakly here, so tests also see when the code
 // under test lets one go. Tests can make the next content view lose its backing layer, as a
-// view can on a platform that refuses layers, and choose each display's scale.
+// view can on a platform that refuses layers, and choose each display's scale. Alpha
+// animations run on the main loop's virtual clock: the alpha reads along the curve while one
+// runs, and its completion is called from the loop when it ends.
 #pragma once
 
 #include "platform/main_loop.h"
 #include "platform/panel.h"
 #include "sim/sim_canvas.h"
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,8 +33,8 @@ struct SimPanelStack
 class SimPanel final : public Panel, public std::enable_shared_from_this<SimPanel>
 {
 public:
-    SimPanel(int number, const PanelConfiguration& configuration, double scale,
-             const MainLoop& clock, std::shared_ptr<SimPanelStack> stack);
+    SimPanel(int number, const PanelConfiguration& configuration, double scale, MainLoop& clock,
+             std::shared_ptr<SimPanelStack> stack);
     ~SimPanel() override;
 
     // Control surface.
@@ -38,11 +42,26 @@ public:
     const PanelConfiguration& configuration() const { return config; }
     // Every call in order: "setLevel 1000", "setIgnoresMouseEvents true", "setAlphaValue 1",
     // "setAnimationBehavior 2", "setCollectionBehavior 337", "setFrame x y w h",
-    // "setContentView", "orderFrontRegardless", "orderOut", "displayIfNeeded".
+    // "setContentView", "orderFrontRegardless", "orderOut", "displayIfNeeded",
+    // "animateAlphaValue 0 0.85" (target, duration).
     const std::vector<std::string>& calls() const { return callLog; }
     std::optional<int> level() const { return levelValue; }
     std::optional<bool> ignoresMouseEvents() const { return ignoresMouse; }
-    std::optional<double> alphaValue() const { return alpha; }
+    // The alpha as shown at the clock's time: along the curve while an animation runs.
+    std::optional<double> alphaValue() const;
+
+    struct AlphaAnimation
+    {
+        double fromValue = 1;
+        double toValue = 0;
+        double beginTime = 0; // media time
+        double duration = 0;
+        TimingFunction timingFunction;
+        friend bool operator==(const AlphaAnimation&, const AlphaAnimation&) = default;
+    };
+    // The alpha animation that drives the alpha now; nothing once it ended or an alpha set
+    // directly replaced it.
+    const std::optional<AlphaAnimation>& alphaAnimation() const { return runningAlpha; }
     std::optional<AnimationBehavior> animationBehavior() const { return animation; }
     std::optional<std::uint64_t> collectionBehavior() const { return collection; }
     void setBackingScaleFactor(double scale) { scaleFactor = scale; }
@@ -57,6 +76,8 @@ public:
     void setLevel(int level) override;
     void setIgnoresMouseEvents(bool ignores) override;
     void setAlphaValue(double value) override;
+    void animateAlphaValue(double value, double duration, const TimingFunction& timing,
+                           std::function<void()> completion) override;
     void setAnimationBehavior(AnimationBehavior behavior) override;
     void setCollectionBehavior(std::uint64_t behavior) override;
     Rect frame() const override { return contentRect; }
@@ -76,13 +97,15 @@ private:
     PanelConfiguration config;
     Rect contentRect;
     double scaleFactor;
-    const MainLoop& clock;
+    MainLoop& clock;
     std::shared_ptr<SimPanelStack> stack;
 
     std::vector<std::string> callLog;
     std::optional<int> levelValue;
     std::optional<bool> ignoresMouse;
-    std::optional<double> alpha;
+    std::optional<double> alpha; // the model value: an animation's target once it started
+    std::optional<AlphaAnimation> runningAlpha;
+    std::uint64_t alphaChanges = 0; // tells an ending animation whether it still drives alpha
     std::optional<AnimationBehavior> animation;
     std::optional<std::uint64_t> collection;
     std::shared_ptr<OverlayView> content;
@@ -96,8 +119,8 @@ private:
 class SimPanelFactory final : public PanelFactory
 {
 public:
-    // Panels draw their content at the clock's media time.
-    explicit SimPanelFactory(const MainLoop& clock) : clock(clock) {}
+    // Panels draw their content at the clock's media time and animate on its clock.
+    explicit SimPanelFactory(MainLoop& clock) : clock(clock) {}
 
     // Control surface.
     int createdCount() const { return static_cast<int>(created.size()); }
@@ -114,7 +137,7 @@ public:
     std::shared_ptr<Panel> makePanel(const PanelConfiguration& configuration) override;
 
 private:
-    const MainLoop& clock;
+    MainLoop& clock;
     std::shared_ptr<SimPanelStack> stack = std::make_shared<SimPanelStack>();
     std::vector<std::weak_ptr<SimPanel>> created;
     std::map<DisplayIdentifier, double> scales;
