@@ -16,7 +16,6 @@
 #include <system_error>
 #include <utility>
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,9 +1,9 @@
-// The login item as an XDG autostart entry, by default $XDG_CONFIG_HOME/autostart/
-// halomark.desktop. No entry: not registered. An entry that runs this program: enabled. An
-// entry the desktop has switched off (Hidden=true, X-GNOME-Autostart-enabled=false):
-// requires approval, since the user has to allow it again. This program's own path unknown:
-// not found. An entry that runs another program counts as not registered; registering
-// replaces it.
+// The login item as an XDG autostart entry, by default
+// $XDG_CONFIG_HOME/autostart/halomark.desktop. No entry: not registered. An entry that runs this
+// program: enabled. An entry the desktop has switched off (Hidden=true,
+// X-GNOME-Autostart-enabled=false): requires approval, since the user has to allow it again. This
+// program's own path unknown: not found. An entry that runs another program counts as not
+// registered; registering replaces it.
 #pragma once
 
 #include "platform/login_item_service.h"
