@@ -1,8 +1,9 @@
 // The input state port over XCB. One query_keymap and one query_pointer, sent together and
 // then read, answer every question of a sampling pass. A pass is one turn of the main loop:
 // the answers are kept as a snapshot until work posted when they were read runs on the next
-// turn (and never longer than a few milliseconds, should a turn run long), so the questions
-// of one timer tick share one read and the next tick reads afresh. Only the answers are
+// turn, so the questions of one timer tick share one read and the next tick reads afresh.
+// Should the loop not turn, the snapshot still ends after 15 ms, less than the shortest
+// polling interval (1/60 s), so no two ticks ever share one. Only the answers are
 // kept, never the keymap, so which other key was down is not recorded anywhere. Without a
 // display every answer is "nothing held" and the pointer stays where it was last seen.
 #pragma once
@@ -22,7 +23,7 @@ namespace halomark::x11 {
 class XcbInputState final : public InputState, private XcbEventListener
 {
 public:
-    static constexpr std::chrono::microseconds defaultMaximumSnapshotAge{5000};
+    static constexpr std::chrono::microseconds defaultMaximumSnapshotAge{15000};
 
     // The screen list gives the coordinate space the pointer is reported in; the main loop
     // tells where one pass ends and the next begins.

@@ -70,6 +70,9 @@ XcbScreenList::XcbScreenList(XcbConnection& connection) : connection(connection)
     }
     connection.internAtoms(
         {clientListName, activeWindowName, strutPartialName, strutName, resourcesName});
+    atoms = Atoms{connection.atom(clientListName), connection.atom(activeWindowName),
+                  connection.atom(strutPartialName), connection.atom(strutName),
+                  connection.atom(resourcesName)};
     xcb_connection_t* c = connection.raw();
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(c, &xcb_randr_id);
     if (randr != nullptr && randr->present != 0) {
@@ -116,8 +119,7 @@ std::optional<Screen> XcbScreenList::mainScreen()
     }
     xcb_connection_t* c = connection.raw();
     XcbReply<xcb_get_property_reply_t> active(xcb_get_property_reply(
-        c, requestProperty(connection, connection.root(), connection.atom(activeWindowName), 1),
-        nullptr));
+        c, requestProperty(connection, connection.root(), atoms.activeWindow, 1), nullptr));
     const auto windows = propertyValues32(active.get());
     if (windows.empty() || windows.front() == XCB_WINDOW_NONE) {
         return all.front();
@@ -162,13 +164,11 @@ void XcbScreenList::handleEvent(const xcb_generic_event_t& event)
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (property.window == connection.root()) {
-            if (property.atom == connection.atom(clientListName) ||
-                property.atom == connection.atom(resourcesName)) {
+            if (property.atom == atoms.clientList || property.atom == atoms.resources) {
                 isStale = true;
             }
         } else if (watchedClients.contains(property.window) &&
-                   (property.atom == connection.atom(strutPartialName) ||
-                    property.atom == connection.atom(strutName))) {
+                   (property.atom == atoms.strutPartial || property.atom == atoms.strut)) {
             isStale = true;
         }
     }
@@ -198,10 +198,9 @@ bool XcbScreenList::refresh()
     if (randrFirstEvent) {
         monitorsCookie = xcb_randr_get_monitors(c, root, 1);
     }
-    const auto clientsCookie =
-        requestProperty(connection, root, connection.atom(clientListName), 65536);
+    const auto clientsCookie = requestProperty(connection, root, atoms.clientList, 65536);
     const auto resourcesCookie =
-        xcb_get_property(c, 0, root, connection.atom(resourcesName), XCB_ATOM_STRING, 0, 1u << 18);
+        xcb_get_property(c, 0, root, atoms.resources, XCB_ATOM_STRING, 0, 1u << 18);
 
     XcbReply<xcb_get_geometry_reply_t> rootGeometry(xcb_get_geometry_reply(c, rootCookie, nullptr));
     XcbReply<xcb_randr_get_monitors_reply_t> monitorsReply;
@@ -224,9 +223,8 @@ bool XcbScreenList::refresh()
     std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> strutCookies;
     strutCookies.reserve(clients.size());
     for (std::uint32_t client : clients) {
-        strutCookies.emplace_back(
-            requestProperty(connection, client, connection.atom(strutPartialName), 12),
-            requestProperty(connection, client, connection.atom(strutName), 4));
+        strutCookies.emplace_back(requestProperty(connection, client, atoms.strutPartial, 12),
+                                  requestProperty(connection, client, atoms.strut, 4));
     }
     std::vector<Strut> struts;
     for (auto& [partialCookie, fullCookie] : strutCookies) {

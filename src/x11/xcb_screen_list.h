@@ -47,7 +47,17 @@ private:
     bool refresh();
     void watchClients(const std::vector<std::uint32_t>& clients);
 
+    struct Atoms
+    {
+        xcb_atom_t clientList = XCB_ATOM_NONE;
+        xcb_atom_t activeWindow = XCB_ATOM_NONE;
+        xcb_atom_t strutPartial = XCB_ATOM_NONE;
+        xcb_atom_t strut = XCB_ATOM_NONE;
+        xcb_atom_t resources = XCB_ATOM_NONE;
+    };
+
     XcbConnection& connection;
+    Atoms atoms;
     std::optional<std::uint8_t> randrFirstEvent; // RandR 1.5 with monitors, when present
     std::vector<Screen> all;
     std::vector<PixelRect> monitors;

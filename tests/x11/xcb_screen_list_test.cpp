@@ -134,7 +134,10 @@ TEST_F(XcbScreenListTest, PointsFollowXftDpi)
     sim::SimMainLoop loop;
     XcbInputState input(*connection, *screens, loop);
     ASSERT_TRUE(sh("xdotool mousemove 100 200"));
-    ASSERT_TRUE(waitUntil([&] { return input.mouseLocation() == Point{100, 600}; }));
+    ASSERT_TRUE(waitUntil([&] {
+        loop.runDue(); // each check a pass of its own
+        return input.mouseLocation() == Point{100, 600};
+    }));
 
     ASSERT_TRUE(sh("echo 'Xft.dpi: 192' | xrdb -nocpp -merge"));
     ASSERT_TRUE(waitUntil([&] { return notifications > 0; }));
@@ -142,6 +145,7 @@ TEST_F(XcbScreenListTest, PointsFollowXftDpi)
     EXPECT_EQ(all[0].backingScaleFactor, 2.0);
     EXPECT_EQ(frames(), (std::vector<Rect>{Rect{0, 0, 640, 400}, Rect{640, 0, 640, 400}}));
     EXPECT_EQ(usableFrames(), (std::vector<Rect>{Rect{0, 15, 640, 385}, Rect{640, 0, 640, 400}}));
+    loop.runDue();
     EXPECT_EQ(input.mouseLocation(), (Point{50, 300}));
 
     const int before = notifications;
