@@ -5,6 +5,7 @@
 #include "app_test_platform.h"
 #include "focus/focus_cue_dimming_view.h"
 #include "locator/ring_animation_view.h"
+#include "selection/range_selection_capture_view.h"
 
 #include <gtest/gtest.h>
 
@@ -103,8 +104,20 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
     // ring.
     const int panelsBefore = sim.panels.createdCount();
     ASSERT_TRUE(sim.commandDrag({200, 200}, {420, 330}));
-    EXPECT_EQ(visible(PanelKind::selection), 1u);
-    EXPECT_EQ(sim.visiblePanels(PanelKind::selection)[0]->ignoresMouseEvents(), true);
+    ASSERT_EQ(visible(PanelKind::selection), 1u);
+    const auto selection = sim.visiblePanels(PanelKind::selection)[0];
+    EXPECT_EQ(selection->ignoresMouseEvents(), true); // clicks pass while it fades
+    const auto capture =
+        std::dynamic_pointer_cast<RangeSelectionCaptureView>(selection->contentView());
+    ASSERT_TRUE(capture);
+    EXPECT_TRUE(capture->hasFinishedSelection());
+    EXPECT_TRUE(capture->hasVisibleSelection());
+    EXPECT_FALSE(capture->foregroundLayer->hidden);
+    const Rect drawn = capture->foregroundLayer->path.boundingBox();
+    EXPECT_NEAR(drawn.minX(), 200, 3);
+    EXPECT_NEAR(drawn.minY(), 200, 3);
+    EXPECT_NEAR(drawn.maxX(), 420, 3);
+    EXPECT_NEAR(drawn.maxY(), 330, 3);
     sim.wait(2.0);
     EXPECT_EQ(visible(PanelKind::selection), 0u);
     EXPECT_EQ(visible(PanelKind::ring), 0u);
