@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A private X desktop for the adapter and end-to-end tests: Xvfb with two monitors side by
-# side (LEFT at 0,0 and RIGHT at 1280,0, each 1280x800), openbox, a tint2 panel 30 pixels high
-# along the bottom of the left monitor (with a strut), and one xterm on each monitor.
+# side (LEFT at 0,0 and RIGHT at 1280,0, each 1280x800), openbox (dragging a title bar moves
+# the window), a tint2 panel 30 pixels high along the bottom of the left monitor (with a
+# strut), and one xterm on each monitor.
 #
 #   xvfb-desktop.sh start              start the desktop (stopping one left over first)
 #   xvfb-desktop.sh stop               stop every process it started, newest first, by pid
@@ -120,7 +121,14 @@ write_configs() {
   <placement><policy>Smart</policy></placement>
   <desktops><number>1</number></desktops>
   <keyboard></keyboard>
-  <mouse></mouse>
+  <mouse>
+    <dragThreshold>3</dragThreshold>
+    <!-- A window is moved by dragging its title bar, as on any desktop; nothing else is bound. -->
+    <context name="Titlebar">
+      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
+      <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>
+    </context>
+  </mouse>
 </openbox_config>
 EOF
     # The panel is as wide as the left monitor and stays on the first monitor when the

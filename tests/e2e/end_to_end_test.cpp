@@ -1,0 +1,135 @@
+#include "end_to_end_test.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+namespace halomark::e2e {
+
+void EndToEndTest::SetUp()
+{
+    if (const auto problem = x11::testing::loadDesktopEnvironment()) {
+        GTEST_FAIL() << *problem;
+    }
+    ASSERT_TRUE(std::filesystem::exists(halomarkExecutable()))
+        << halomarkExecutable() << " is missing; build the desktop preset first";
+    screen = std::make_unique<DesktopScreen>();
+    ASSERT_TRUE(screen->isConnected()) << screen->xcb().errorDescription();
+    folder = std::make_unique<TemporaryFolder>();
+    ASSERT_FALSE(folder->path().empty());
+    compositorAtStart = screen->isCompositing();
+}
+
+void EndToEndTest::TearDown()
+{
+    input.releaseAll();
+    if (HasFailure() && screen) {
+        const auto shot = saveArtifact("failure");
+        std::cerr << "screenshot of the failure: " << shot.string() << "\n";
+        if (halomark) {
+            std::cerr << "halomark's output:\n" << halomark->log() << "\n";
+        }
+    }
+    halomark.reset();
+    terminals.clear();
+    if (compositorAtStart && screen && screen->isCompositing() != *compositorAtStart) {
+        x11::testing::desktopScript(*compositorAtStart ? "compositor-start" : "compositor-stop");
+    }
+    folder.reset();
+}
+
+void EndToEndTest::useCompositor(bool on)
+{
+    if (screen->isCompositing() == on) {
+        return;
+    }
+    ASSERT_TRUE(x11::testing::desktopScript(on ? "compositor-start" : "compositor-stop"));
+    ASSERT_TRUE(waitUntil([&] { return screen->isCompositing() == on; }, 5s));
+}
+
+BlueTerminal& EndToEndTest::addTerminal(const std::string& title, int x, int y)
+{
+    terminals.push_back(std::make_unique<BlueTerminal>(*screen, folder->path(), title, x, y));
+    BlueTerminal& terminal = *terminals.back();
+    EXPECT_TRUE(terminal.waitForWindow()) << "the terminal " << title << " did not come up";
+    return terminal;
+}
+
+HalomarkProgram& EndToEndTest::launch(const std::map<std::string, std::string>& settings)
+{
+    halomark = std::make_unique<HalomarkProgram>(*screen, folder->path() / "config");
+    if (!settings.empty()) {
+        halomark->presetSettings(settings);
+    }
+    EXPECT_TRUE(halomark->start()) << "halomark did not start:\n" << halomark->log();
+    return *halomark;
+}
+
+std::filesystem::path EndToEndTest::saveArtifact(const std::string& suffix)
+{
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    const auto path =
+        std::filesystem::path(HALOMARK_E2E_ARTIFACTS) / (name + "." + suffix + ".png");
+    saveScreenshot(path);
+    return path;
+}
+
+void EndToEndTest::tapSuper(std::chrono::milliseconds hold)
+{
+    ASSERT_TRUE(input.pressKey("Super_L"));
+    x11::testing::hold(hold);
+    ASSERT_TRUE(input.releaseKey("Super_L"));
+}
+
+RingMeasure measureRing(const Image& image, int centerX, int centerY,
+                        const std::function<bool(const Rgb&)>& isCue)
+{
+    RingMeasure measure;
+    std::vector<double> distances;
+    double sumX = 0;
+    double sumY = 0;
+    const PixelRect& area = image.area();
+    for (int y = area.y; y < area.bottom(); ++y) {
+        for (int x = area.x; x < area.right(); ++x) {
+            if (isCue(image.at(x, y))) {
+                // Pixel centres, as the ring is drawn about the pointer's pixel centre.
+                distances.push_back(std::hypot(x - centerX, y - centerY));
+                sumX += x;
+                sumY += y;
+            }
+        }
+    }
+    measure.cuePixels = static_cast<int>(distances.size());
+    if (!distances.empty()) {
+        auto middle = distances.begin() + static_cast<std::ptrdiff_t>(distances.size() / 2);
+        std::nth_element(distances.begin(), middle, distances.end());
+        measure.radius = *middle;
+        measure.centerX = sumX / static_cast<double>(distances.size());
+        measure.centerY = sumY / static_cast<double>(distances.size());
+    }
+    return measure;
+}
+
+bool isWhiteStroke(const Rgb& c)
+{
+    return c.red > 200 && c.green > 200 && c.blue > 200;
+}
+
+bool isDarkOutline(const Rgb& c)
+{
+    // Darker than the terminal's blue without turning grey towards the white stroke.
+    return c.red < 90 && c.green < 90 && c.blue < 200;
+}
+
+bool isRedStroke(const Rgb& c)
+{
+    return c.red > 180 && c.green < 130 && c.blue < 130 && c.red - c.green > 90;
+}
+
+bool isWhiteOutline(const Rgb& c)
+{
+    return c.red > 150 && c.green > 150 && c.blue > 200 && std::abs(c.red - c.green) < 20;
+}
+
+} // namespace halomark::e2e

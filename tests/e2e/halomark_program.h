@@ -1,0 +1,98 @@
+// The halomark program as a person runs it on the test desktop: started with a settings folder
+// of its own (XDG_CONFIG_HOME in a temporary folder, optionally with settings written before it
+// starts), found by its tray icon, driven through its tray menu with the keyboard, and watched
+// through its overlay windows, its settings file and its autostart entry.
+#pragma once
+
+#include "e2e_desktop.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace halomark::e2e {
+
+// Where the program under test was built.
+std::filesystem::path halomarkExecutable();
+
+// The top-level items of the tray menu that the arrow keys reach while the program is enabled,
+// counted from the top (separators are skipped by the keys).
+enum class MenuEntry
+{
+    enableHalomark = 1,
+    highlight = 2,
+    rangeSelection = 3,
+    launchAtLogin = 4,
+    language = 5,
+    color = 6,
+    howToUse = 7,
+    about = 8,
+    privacyPolicy = 9,
+    support = 10,
+    quit = 11,
+};
+
+class HalomarkProgram
+{
+public:
+    // Settings go to <configHome>/halomark/settings.json, the autostart entry to
+    // <configHome>/autostart/halomark.desktop.
+    HalomarkProgram(DesktopScreen& screen, std::filesystem::path configHome);
+    ~HalomarkProgram();
+    HalomarkProgram(const HalomarkProgram&) = delete;
+    HalomarkProgram& operator=(const HalomarkProgram&) = delete;
+
+    // Settings written before the program starts: key to JSON value ("\"red\"", "false").
+    void presetSettings(const std::map<std::string, std::string>& settings);
+
+    // Starts the program (with the given extra arguments) and waits until its icon has docked
+    // in the tray, which it does just before its monitors start.
+    bool start(const std::vector<std::string>& arguments = {});
+    // Starts one more process of the program in the same environment, not waiting for anything.
+    std::unique_ptr<ChildProcess> startAnother(const std::filesystem::path& logFile) const;
+
+    ChildProcess& process() { return *child; }
+    bool isRunning() { return child && child->isRunning(); }
+    std::string log() const { return child ? child->log() : std::string(); }
+
+    // Its mapped override-redirect windows that are overlay panels (not menus, not the tray
+    // icon before it docks): each covers a whole monitor or a monitor's usable area.
+    std::vector<TopLevelWindow> overlays();
+    // Those over a whole monitor: ring and selection panels (and the right monitor's veil,
+    // whose usable area is the whole monitor).
+    std::vector<TopLevelWindow> monitorPanels();
+    // Those over the left monitor's usable area: its veil.
+    std::vector<TopLevelWindow> leftVeils();
+    // Its mapped menu popups.
+    std::vector<TopLevelWindow> menus();
+    // Where its icon sits in the tray.
+    std::optional<PixelRect> trayIcon();
+
+    // Opens the tray menu with a click on the icon and waits for the popup; the pointer then
+    // goes to rest away from the menu (to the given point, if any), so only keys choose.
+    bool openMenu();
+    void setPointerRest(int x, int y) { pointerRest = {x, y}; }
+    // Opens the menu, walks to the entry with the arrow keys, and chooses it, or opens its
+    // submenu and chooses the submenu's entry at the given position (1 for the first). Waits
+    // until every menu has closed.
+    bool choose(MenuEntry entry, int submenuPosition = 0);
+
+    const std::filesystem::path& configHome() const { return home; }
+    std::filesystem::path settingsFile() const { return home / "halomark" / "settings.json"; }
+    std::filesystem::path autostartEntry() const { return home / "autostart" / "halomark.desktop"; }
+    // A value in the settings file as JSON text ("\"red\"", "true"), or nothing.
+    std::optional<std::string> setting(const std::string& key) const;
+
+private:
+    std::map<std::string, std::string> environment() const;
+
+    DesktopScreen& screen;
+    std::filesystem::path home;
+    std::unique_ptr<ChildProcess> child;
+    std::optional<std::pair<int, int>> pointerRest;
+};
+
+} // namespace halomark::e2e

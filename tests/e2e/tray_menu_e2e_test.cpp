@@ -1,0 +1,194 @@
+// The tray menu as a person uses it: opened with a click on the icon in the panel's tray, and
+// walked with the keys. What a choice does is checked where it shows: the menu's pixels for
+// the language, the veil for the highlight switch, a preview ring for a colour, the settings
+// file for what is stored, and the process and the screen for Quit.
+#include "ring_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace halomark::e2e {
+namespace {
+
+// The runs of pixel rows of a menu that are not plain background (the most common colour):
+// item texts, and thin separator lines. The outermost columns (the frame) are left out.
+std::vector<std::pair<int, int>> contentBands(const Image& menu)
+{
+    const PixelRect& r = menu.area();
+    std::map<std::tuple<int, int, int>, int> counts;
+    for (int y = r.y; y < r.bottom(); ++y) {
+        for (int x = r.x; x < r.right(); ++x) {
+            const Rgb c = menu.at(x, y);
+            ++counts[{c.red, c.green, c.blue}];
+        }
+    }
+    const auto background = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                return a.second < b.second;
+                            })->first;
+    std::vector<std::pair<int, int>> bands; // first row, height
+    for (int y = r.y + 3; y < r.bottom() - 3; ++y) {
+        bool blank = true;
+        for (int x = r.x + 3; x < r.right() - 3 && blank; ++x) {
+            const Rgb c = menu.at(x, y);
+            blank = std::tuple{c.red, c.green, c.blue} == background;
+        }
+        if (blank) {
+            continue;
+        }
+        if (!bands.empty() && bands.back().first + bands.back().second == y) {
+            ++bands.back().second;
+        } else {
+            bands.emplace_back(y, 1);
+        }
+    }
+    return bands;
+}
+
+std::vector<std::pair<int, int>> textBands(const Image& menu)
+{
+    auto bands = contentBands(menu);
+    std::erase_if(bands, [](auto& band) { return band.second <= 3; });
+    return bands;
+}
+
+class TrayMenuTest : public EndToEndTest
+{
+protected:
+    Image openAndGrabMenu(const std::string& name)
+    {
+        EXPECT_TRUE(halomark->openMenu());
+        const auto popups = halomark->menus();
+        if (popups.empty()) {
+            return {};
+        }
+        // Let it finish painting: the image stops changing.
+        Image image = screen->grab(popups.front().rect);
+        waitUntil(
+            [&] {
+                Image again = screen->grab(popups.front().rect);
+                const bool settled = again.differingPixels(image) == 0;
+                image = std::move(again);
+                return settled;
+            },
+            1s);
+        saveArtifact(name);
+        xdotool({"key", "Escape"});
+        EXPECT_TRUE(waitUntil([&] { return halomark->menus().empty(); }, 2s));
+        return image;
+    }
+};
+
+TEST_F(TrayMenuTest, ChoosingJapaneseRenamesEveryItemOfTheMenu)
+{
+    launch();
+    ASSERT_TRUE(halomark && halomark->isRunning());
+    const Image english = openAndGrabMenu("menu-english");
+    ASSERT_FALSE(english.empty()) << "no menu opened on a click on the tray icon";
+    const auto englishItems = textBands(english);
+    EXPECT_EQ(englishItems.size(), 11u) << "items counted in the English menu";
+
+    // Language is the fifth item; Japanese the second entry of its submenu.
+    ASSERT_TRUE(halomark->choose(MenuEntry::language, 2));
+    ASSERT_TRUE(waitUntil([&] { return halomark->setting("Halomark.language") == "\"ja\""; }, 2s))
+        << readFile(halomark->settingsFile());
+
+    const Image japanese = openAndGrabMenu("menu-japanese");
+    ASSERT_FALSE(japanese.empty());
+    const auto japaneseItems = textBands(japanese);
+    ASSERT_EQ(japaneseItems.size(), englishItems.size()) << "items counted in the Japanese menu";
+    // Every item reads differently: its band of pixels differs from the English one.
+    const int width = std::min(english.area().width, japanese.area().width) - 6;
+    for (std::size_t i = 0; i < englishItems.size(); ++i) {
+        const int height = std::min(englishItems[i].second, japaneseItems[i].second);
+        bool differs = englishItems[i].second != japaneseItems[i].second;
+        for (int dy = 0; dy < height && !differs; ++dy) {
+            for (int dx = 3; dx < width && !differs; ++dx) {
+                differs = english.at(english.area().x + dx, englishItems[i].first + dy) !=
+                          japanese.at(japanese.area().x + dx, japaneseItems[i].first + dy);
+            }
+        }
+        EXPECT_TRUE(differs) << "item " << i + 1 << " was not renamed";
+    }
+
+    // The choice outlives the program: a new start shows the Japanese menu again.
+    halomark->process().stop();
+    ASSERT_TRUE(halomark->start());
+    const Image again = openAndGrabMenu("menu-japanese-after-restart");
+    EXPECT_EQ(again.area().width, japanese.area().width);
+    EXPECT_EQ(again.area().height, japanese.area().height);
+}
+
+TEST_F(TrayMenuTest, SwitchingTheHighlightOffRemovesTheVeilAndOnBringsItBack)
+{
+    ASSERT_NO_FATAL_FAILURE(useCompositor(true));
+    BlueTerminal& terminal = addTerminal("e2e-menu-highlight", kLeftTerminalX, kTerminalY);
+    ASSERT_TRUE(terminal.activate());
+    const Rgb desktop = screen->pixel(kLeftDesktopSampleX, kDesktopSampleY);
+    const auto desktopNow = [&] { return screen->pixel(kLeftDesktopSampleX, kDesktopSampleY); };
+    launch();
+    ASSERT_TRUE(halomark && halomark->isRunning());
+    ASSERT_TRUE(waitUntil([&] { return near(desktopNow(), veiled(desktop), 6); }, 5s));
+    EXPECT_EQ(halomark->leftVeils().size(), 1u);
+
+    ASSERT_TRUE(halomark->choose(MenuEntry::highlight));
+    EXPECT_TRUE(waitUntil([&] { return halomark->overlays().empty(); }, 2s));
+    EXPECT_TRUE(near(desktopNow(), desktop, 3)) << describe(desktopNow());
+    EXPECT_EQ(halomark->setting("Halomark.focusCueEnabled"), "false");
+
+    ASSERT_TRUE(halomark->choose(MenuEntry::highlight));
+    EXPECT_TRUE(waitUntil([&] { return near(desktopNow(), veiled(desktop), 6); }, 2s))
+        << describe(desktopNow());
+    EXPECT_EQ(halomark->setting("Halomark.focusCueEnabled"), "true");
+}
+
+TEST_F(TrayMenuTest, ChoosingAColourShowsAPreviewRingInItAndStoresIt)
+{
+    ASSERT_NO_FATAL_FAILURE(useCompositor(true));
+    BlueTerminal& terminal = addTerminal("e2e-menu-colour", kRightTerminalX, kTerminalY);
+    ASSERT_TRUE(terminal.activate());
+    const auto client = terminal.clientArea();
+    ASSERT_TRUE(client);
+    launch();
+    ASSERT_TRUE(halomark && halomark->isRunning());
+    EXPECT_EQ(halomark->setting("Halomark.colorChoice"), std::nullopt);
+
+    // Red is the second entry of the colour submenu; the pointer waits over the terminal.
+    halomark->setPointerRest(client->centerX(), client->centerY());
+    ASSERT_TRUE(halomark->choose(MenuEntry::color, 2));
+    const auto chosen = Clock::now();
+    EXPECT_TRUE(ringAppears(*screen, client->centerX(), client->centerY(), isRedStroke, 2s))
+        << "no red preview ring at the pointer";
+    RecordProperty("preview_ring_after_choice_ms", static_cast<int>(secondsSince(chosen) * 1000));
+    EXPECT_EQ(halomark->setting("Halomark.colorChoice"), "\"red\"");
+    ASSERT_TRUE(waitUntil([&] { return halomark->monitorPanels().size() <= 1; }, 3s));
+
+    // The next tap draws its ring in red too.
+    tapSuper();
+    EXPECT_TRUE(ringAppears(*screen, client->centerX(), client->centerY(), isRedStroke, 1s));
+}
+
+TEST_F(TrayMenuTest, QuitEndsTheProgramAndRemovesEveryOverlay)
+{
+    ASSERT_NO_FATAL_FAILURE(useCompositor(true));
+    BlueTerminal& terminal = addTerminal("e2e-menu-quit", kLeftTerminalX, kTerminalY);
+    ASSERT_TRUE(terminal.activate());
+    const Rgb desktop = screen->pixel(kLeftDesktopSampleX, kDesktopSampleY);
+    launch();
+    ASSERT_TRUE(halomark && halomark->isRunning());
+    ASSERT_TRUE(waitUntil([&] { return !halomark->leftVeils().empty(); }, 5s));
+    const pid_t pid = halomark->process().pid();
+
+    ASSERT_TRUE(halomark->choose(MenuEntry::quit));
+    const auto status = halomark->process().waitForExit(5s);
+    ASSERT_TRUE(status) << "the program still runs after Quit";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+    for (const TopLevelWindow& window : screen->topLevelWindows()) {
+        EXPECT_FALSE(window.pid == static_cast<std::uint32_t>(pid) && window.viewable);
+    }
+    EXPECT_TRUE(near(screen->pixel(kLeftDesktopSampleX, kDesktopSampleY), desktop, 3));
+    EXPECT_TRUE(screen->embeddedWindowsOf(pid).empty()) << "the tray icon stayed";
+}
+
+} // namespace
+} // namespace halomark::e2e
