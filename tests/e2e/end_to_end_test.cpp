@@ -45,6 +45,22 @@ void EndToEndTest::useCompositor(bool on)
     }
     ASSERT_TRUE(x11::testing::desktopScript(on ? "compositor-start" : "compositor-stop"));
     ASSERT_TRUE(waitUntil([&] { return screen->isCompositing() == on; }, 5s));
+    waitForSettledScreen();
+}
+
+void EndToEndTest::waitForSettledScreen()
+{
+    const PixelRect all{0, 0, kRightMonitor.right(), kRightMonitor.bottom()};
+    Image last = screen->grab(all);
+    const bool settled = waitUntil(
+        [&] {
+            Image now = screen->grab(all);
+            const bool same = now.differingPixels(last) == 0;
+            last = std::move(now);
+            return same;
+        },
+        3s);
+    EXPECT_TRUE(settled) << "the screen kept changing";
 }
 
 BlueTerminal& EndToEndTest::addTerminal(const std::string& title, int x, int y)
@@ -52,6 +68,7 @@ BlueTerminal& EndToEndTest::addTerminal(const std::string& title, int x, int y)
     terminals.push_back(std::make_unique<BlueTerminal>(*screen, folder->path(), title, x, y));
     BlueTerminal& terminal = *terminals.back();
     EXPECT_TRUE(terminal.waitForWindow()) << "the terminal " << title << " did not come up";
+    waitForSettledScreen();
     return terminal;
 }
 
@@ -113,7 +130,9 @@ RingMeasure measureRing(const Image& image, int centerX, int centerY,
 
 bool isWhiteStroke(const Rgb& c)
 {
-    return c.red > 200 && c.green > 200 && c.blue > 200;
+    // Whiter than a veil over the blue terminal (128, 128, 255): the stroke, also where it
+    // covers a pixel only in part.
+    return c.red > 140 && c.green > 140 && c.blue > 200;
 }
 
 bool isDarkOutline(const Rgb& c)
@@ -124,12 +143,13 @@ bool isDarkOutline(const Rgb& c)
 
 bool isRedStroke(const Rgb& c)
 {
-    return c.red > 180 && c.green < 130 && c.blue < 130 && c.red - c.green > 90;
+    return c.red > 180 && c.green < 130 && c.red - c.blue > 100;
 }
 
 bool isWhiteOutline(const Rgb& c)
 {
-    return c.red > 150 && c.green > 150 && c.blue > 200 && std::abs(c.red - c.green) < 20;
+    // White over the terminal's blue, wholly or in part: grey-blue, lighter than the blue.
+    return c.red >= 30 && std::abs(c.red - c.green) <= 30 && c.blue >= 150;
 }
 
 } // namespace halomark::e2e

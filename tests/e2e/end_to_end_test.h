@@ -34,8 +34,13 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts or stops the compositor for this test; TearDown puts it back as it was.
+    // Starts or stops the compositor for this test and waits for a settled screen; TearDown
+    // puts it back as it was.
     void useCompositor(bool on);
+
+    // Waits until the screen has stopped changing (a compositor's first frames, a terminal's
+    // first paint), so that what a test reads next is a stable picture.
+    void waitForSettledScreen();
 
     // A blue terminal whose frame's top-left corner is at (x, y), once it is mapped.
     BlueTerminal& addTerminal(const std::string& title, int x, int y);

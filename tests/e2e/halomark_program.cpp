@@ -128,7 +128,7 @@ bool HalomarkProgram::openMenu()
     if (!icon || !movePointer(icon->centerX(), icon->centerY())) {
         return false;
     }
-    xdotool({"click", "3"});
+    xdotool({"click", "1"});
     if (!waitUntil([&] { return !menus().empty(); }, 3s)) {
         return false;
     }

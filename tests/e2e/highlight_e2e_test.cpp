@@ -23,6 +23,7 @@ protected:
         left = &addTerminal("e2e-highlight-left", kLeftTerminalX, kTerminalY);
         right = &addTerminal("e2e-highlight-right", kRightTerminalX, kTerminalY);
         ASSERT_TRUE(left->window() && right->window());
+        waitForSettledScreen();
         // The desktop as it is before the program runs.
         leftDesktop = screen->pixel(kLeftDesktopSampleX, kDesktopSampleY);
         rightDesktop = screen->pixel(kRightDesktopSampleX, kDesktopSampleY);

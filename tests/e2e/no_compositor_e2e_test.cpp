@@ -23,6 +23,7 @@ TEST_F(WithoutCompositorTest, TheRingTheHighlightAndASelectionLeaveTheRestOfTheS
     const int x = client->centerX();
     const int y = client->centerY();
     ASSERT_TRUE(movePointer(x, y));
+    waitForSettledScreen();
     const Image before = screen->grab(kLeftUsableArea);
     const Rgb desktop = before.at(kLeftDesktopSampleX, kDesktopSampleY);
     // A hundredth of the monitor is far more than any stroke.

@@ -65,7 +65,7 @@ TEST_F(PointerLocatorTest, ASuperTapShowsARingThatShrinksOntoThePointerAndIsGone
             << "the ring grew between " << rings[i - 1].seconds << " s and " << rings[i].seconds
             << " s";
     }
-    EXPECT_LT(rings.back().radius, 0.5 * largest->radius) << "the ring did not shrink";
+    EXPECT_LT(rings.back().radius, 0.6 * largest->radius) << "the ring did not shrink";
 
     // The black outline shows beside the white stroke of the largest ring.
     {

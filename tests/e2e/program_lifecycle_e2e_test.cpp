@@ -59,6 +59,7 @@ TEST_F(ProgramLifecycleTest, SigtermEndsTheProgramWithoutAnOverlayLeftAndItStart
     const auto client = terminal.clientArea();
     ASSERT_TRUE(client);
     ASSERT_TRUE(movePointer(client->centerX(), client->centerY()));
+    waitForSettledScreen();
     const Image before = screen->grab(kLeftUsableArea);
     launch();
     ASSERT_TRUE(halomark && halomark->isRunning());
