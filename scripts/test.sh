@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds and passes every test: installs what is missing, checks formatting, then builds with
-# warnings as errors and runs the unit tests in the normal and the sanitizer build.
+# Builds and passes every test: installs what is missing, checks formatting, builds with
+# warnings as errors and runs the unit tests in the normal and the sanitizer build, then builds
+# the desktop adapters and runs their tests on a private X desktop (Xvfb, openbox, a panel),
+# which ctest starts and stops; the desktop is stopped here too should anything go wrong.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +16,10 @@ for preset in default asan; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== desktop: configure, build, test on a private X desktop"
+export HALOMARK_DESKTOP_STATE="$PWD/build/desktop/xvfb-desktop"
+trap 'scripts/xvfb-desktop.sh stop' EXIT
+cmake --preset desktop >/dev/null
+cmake --build --preset desktop -j "$jobs"
+ctest --preset desktop

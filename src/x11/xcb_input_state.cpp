@@ -1,0 +1,161 @@
+#include "x11/xcb_input_state.h"
+
+namespace halomark::x11 {
+
+namespace {
+
+// Core protocol state bits of query_pointer.
+constexpr std::uint16_t shiftMask = XCB_MOD_MASK_SHIFT;
+constexpr std::uint16_t lockMask = XCB_MOD_MASK_LOCK;
+constexpr std::uint16_t controlMask = XCB_MOD_MASK_CONTROL;
+constexpr std::uint16_t altMask = XCB_MOD_MASK_1;
+
+// Buttons by number (0 left, 1 right, 2 centre) as X buttons 1, 3 and 2.
+constexpr std::array<std::uint16_t, 3> buttonMasks{XCB_BUTTON_MASK_1, XCB_BUTTON_MASK_3,
+                                                   XCB_BUTTON_MASK_2};
+
+} // namespace
+
+XcbInputState::XcbInputState(XcbConnection& connection, const XcbScreenList& screens,
+                             MainLoop& mainLoop, std::chrono::microseconds maximumSnapshotAge)
+    : connection(connection), screenList(screens), mainLoop(mainLoop),
+      maximumAge(maximumSnapshotAge)
+{
+    connection.addListener(*this);
+}
+
+XcbInputState::~XcbInputState()
+{
+    connection.removeListener(*this);
+    if (pendingExpiry) {
+        pendingExpiry->cancel();
+    }
+}
+
+void XcbInputState::invalidateSnapshot()
+{
+    snapshot.reset();
+    if (pendingExpiry) {
+        pendingExpiry->cancel();
+        pendingExpiry.reset();
+    }
+}
+
+bool XcbInputState::keyState(KeyCode code)
+{
+    const Snapshot& state = current();
+    for (std::size_t index = 0; index < translatedKeyCodes.size(); ++index) {
+        if (translatedKeyCodes[index] == code) {
+            return state.keysDown[index];
+        }
+    }
+    return false;
+}
+
+EventFlags XcbInputState::flagsState()
+{
+    return current().flags;
+}
+
+bool XcbInputState::buttonState(MouseButton button)
+{
+    const Snapshot& state = current();
+    return button < buttonMasks.size() && (state.pointerMask & buttonMasks[button]) != 0;
+}
+
+bool XcbInputState::isNonModifierKeyDown()
+{
+    return current().nonModifierKeyDown;
+}
+
+Point XcbInputState::mouseLocation()
+{
+    return current().pointer;
+}
+
+void XcbInputState::handleEvent(const xcb_generic_event_t& event)
+{
+    if ((event.response_type & 0x7f) != XCB_MAPPING_NOTIFY) {
+        return;
+    }
+    const auto& mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(event);
+    if (mapping.request == XCB_MAPPING_KEYBOARD || mapping.request == XCB_MAPPING_MODIFIER) {
+        keyboardMapIsStale = true;
+        invalidateSnapshot();
+    }
+}
+
+const XcbInputState::Snapshot& XcbInputState::current()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (snapshot && now - snapshot->takenAt < maximumAge) {
+        return *snapshot;
+    }
+    invalidateSnapshot();
+    snapshot = read();
+    snapshot->takenAt = now;
+    // The expiry is cancelled by the destructor, so capturing this is safe.
+    pendingExpiry = WorkItem::make([this] {
+        snapshot.reset();
+        pendingExpiry.reset();
+    });
+    mainLoop.post(pendingExpiry);
+    return *snapshot;
+}
+
+XcbInputState::Snapshot XcbInputState::read()
+{
+    Snapshot state;
+    state.pointer = lastPointer;
+    if (!connection.isConnected()) {
+        return state;
+    }
+    ++snapshots;
+    xcb_connection_t* c = connection.raw();
+    const auto keymapCookie = xcb_query_keymap(c);
+    const auto pointerCookie = xcb_query_pointer(c, connection.root());
+    if (keyboardMapIsStale) {
+        // Sent behind the two queries, so the three answers share one round trip.
+        if (auto map = XcbKeyboardMap::read(c)) {
+            keyboardMap = std::move(map);
+            keyboardMapIsStale = false;
+        }
+    }
+    XcbReply<xcb_query_keymap_reply_t> keymap(xcb_query_keymap_reply(c, keymapCookie, nullptr));
+    XcbReply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, pointerCookie, nullptr));
+    if (!keymap || !pointer || !keyboardMap) {
+        connection.isConnected();
+        return state;
+    }
+
+    const KeycodeSet down = keycodesDown(std::span<const std::uint8_t, 32>(keymap->keys));
+    for (std::size_t index = 0; index < translatedKeyCodes.size(); ++index) {
+        state.keysDown[index] = (down & keyboardMap->keycodesFor(translatedKeyCodes[index])).any();
+    }
+    state.nonModifierKeyDown = (down & ~keyboardMap->modifierKeycodes()).any();
+
+    state.pointerMask = pointer->mask;
+    EventFlags flags = 0;
+    if ((pointer->mask & lockMask) != 0) {
+        flags |= event_flags::capsLock;
+    }
+    if ((pointer->mask & shiftMask) != 0) {
+        flags |= event_flags::shift;
+    }
+    if ((pointer->mask & controlMask) != 0) {
+        flags |= event_flags::control;
+    }
+    if ((pointer->mask & altMask) != 0) {
+        flags |= event_flags::option;
+    }
+    if ((down & keyboardMap->commandKeycodes()).any()) {
+        flags |= event_flags::command;
+    }
+    state.flags = flags;
+
+    state.pointer = screenList.coordinates().toPoints(pointer->root_x, pointer->root_y);
+    lastPointer = state.pointer;
+    return state;
+}
+
+} // namespace halomark::x11

@@ -1,0 +1,75 @@
+// The input state port over XCB. One query_keymap and one query_pointer, sent together and
+// then read, answer every question of a sampling pass. A pass is one turn of the main loop:
+// the answers are kept as a snapshot until work posted when they were read runs on the next
+// turn, so the questions of one timer tick share one read and the next tick reads afresh.
+// Should the loop not turn, the snapshot still ends after 15 ms, less than the shortest
+// polling interval (1/60 s), so no two ticks ever share one. Only the answers are
+// kept, never the keymap, so which other key was down is not recorded anywhere. Without a
+// display every answer is "nothing held" and the pointer stays where it was last seen.
+#pragma once
+
+#include "platform/input_state.h"
+#include "platform/main_loop.h"
+#include "x11/xcb_connection.h"
+#include "x11/xcb_keyboard_map.h"
+#include "x11/xcb_screen_list.h"
+
+#include <array>
+#include <chrono>
+#include <optional>
+
+namespace halomark::x11 {
+
+class XcbInputState final : public InputState, private XcbEventListener
+{
+public:
+    static constexpr std::chrono::microseconds defaultMaximumSnapshotAge{15000};
+
+    // The screen list gives the coordinate space the pointer is reported in; the main loop
+    // tells where one pass ends and the next begins.
+    XcbInputState(XcbConnection& connection, const XcbScreenList& screens, MainLoop& mainLoop,
+                  std::chrono::microseconds maximumSnapshotAge = defaultMaximumSnapshotAge);
+    ~XcbInputState() override;
+    XcbInputState(const XcbInputState&) = delete;
+    XcbInputState& operator=(const XcbInputState&) = delete;
+
+    bool keyState(KeyCode code) override;
+    EventFlags flagsState() override;
+    bool buttonState(MouseButton button) override;
+    bool isNonModifierKeyDown() override;
+    Point mouseLocation() override;
+
+    // Forgets the snapshot so that the next question reads the server again.
+    void invalidateSnapshot();
+
+    // How often the server was read (one query_keymap and one query_pointer each time).
+    int snapshotCount() const { return snapshots; }
+
+private:
+    struct Snapshot
+    {
+        std::array<bool, translatedKeyCodes.size()> keysDown{};
+        bool nonModifierKeyDown = false;
+        EventFlags flags = 0;
+        std::uint16_t pointerMask = 0; // the modifier and button state of query_pointer
+        Point pointer;
+        std::chrono::steady_clock::time_point takenAt;
+    };
+
+    void handleEvent(const xcb_generic_event_t& event) override;
+    const Snapshot& current();
+    Snapshot read();
+
+    XcbConnection& connection;
+    const XcbScreenList& screenList;
+    MainLoop& mainLoop;
+    std::chrono::microseconds maximumAge;
+    WorkItemPtr pendingExpiry; // ends the snapshot on the next turn of the loop
+    std::optional<XcbKeyboardMap> keyboardMap;
+    bool keyboardMapIsStale = true;
+    std::optional<Snapshot> snapshot;
+    Point lastPointer;
+    int snapshots = 0;
+};
+
+} // namespace halomark::x11

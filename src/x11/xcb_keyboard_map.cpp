@@ -1,0 +1,141 @@
+#include "x11/xcb_keyboard_map.h"
+
+#include "x11/xcb_connection.h"
+
+#include <algorithm>
+
+namespace halomark::x11 {
+
+namespace {
+
+constexpr xcb_keysym_t superLeft = 0xffeb;
+constexpr xcb_keysym_t superRight = 0xffec;
+
+xcb_keysym_t keysymFor(KeyCode code)
+{
+    switch (code) {
+    case key_codes::rightCommand:
+        return superRight;
+    case key_codes::leftCommand:
+        return superLeft;
+    case key_codes::tab:
+        return 0xff09;
+    case key_codes::grave:
+        return 0x0060;
+    case key_codes::leftBracket:
+        return 0x005b;
+    default:
+        return 0;
+    }
+}
+
+bool isModifierKeysym(xcb_keysym_t keysym)
+{
+    return (keysym >= 0xffe1 && keysym <= 0xffee)    // Shift_L .. Hyper_R, Caps_Lock
+           || (keysym >= 0xfe01 && keysym <= 0xfe13) // ISO level and group shifts and locks
+           || keysym == 0xff7e                       // Mode_switch
+           || keysym == 0xff7f;                      // Num_Lock
+}
+
+std::optional<std::size_t> indexOf(KeyCode code)
+{
+    const auto found = std::find(translatedKeyCodes.begin(), translatedKeyCodes.end(), code);
+    if (found == translatedKeyCodes.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(found - translatedKeyCodes.begin());
+}
+
+} // namespace
+
+XcbKeyboardMap::XcbKeyboardMap(xcb_keycode_t firstKeycode, std::uint8_t keysymsPerKeycode,
+                               std::span<const xcb_keysym_t> keysyms,
+                               std::span<const xcb_keycode_t> modifierKeycodes)
+{
+    const std::size_t columns = keysymsPerKeycode;
+    const std::size_t rows = columns == 0 ? 0 : keysyms.size() / columns;
+    const auto keysymAt = [&](std::size_t row, std::size_t column) -> xcb_keysym_t {
+        return column < columns ? keysyms[row * columns + column] : 0;
+    };
+    const auto keycodeAt = [&](std::size_t row) { return firstKeycode + row; };
+
+    for (std::size_t index = 0; index < translatedKeyCodes.size(); ++index) {
+        const xcb_keysym_t wanted = keysymFor(translatedKeyCodes[index]);
+        for (std::size_t column : {0u, 1u}) {
+            for (std::size_t row = 0; row < rows; ++row) {
+                if (keycodeAt(row) < 256 && keysymAt(row, column) == wanted) {
+                    keys[index].set(keycodeAt(row));
+                }
+            }
+            if (keys[index].any()) {
+                break;
+            }
+        }
+    }
+
+    for (std::size_t row = 0; row < rows && keycodeAt(row) < 256; ++row) {
+        for (std::size_t column = 0; column < columns; ++column) {
+            if (isModifierKeysym(keysymAt(row, column))) {
+                modifiers.set(keycodeAt(row));
+                break;
+            }
+        }
+    }
+    for (xcb_keycode_t keycode : modifierKeycodes) {
+        if (keycode != 0) {
+            modifiers.set(keycode);
+        }
+    }
+}
+
+std::optional<XcbKeyboardMap> XcbKeyboardMap::read(xcb_connection_t* connection)
+{
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    if (setup == nullptr || setup->max_keycode < setup->min_keycode) {
+        return std::nullopt;
+    }
+    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    const auto keyboardCookie = xcb_get_keyboard_mapping(connection, setup->min_keycode, count);
+    const auto modifierCookie = xcb_get_modifier_mapping(connection);
+    XcbReply<xcb_get_keyboard_mapping_reply_t> keyboard(
+        xcb_get_keyboard_mapping_reply(connection, keyboardCookie, nullptr));
+    XcbReply<xcb_get_modifier_mapping_reply_t> modifiers(
+        xcb_get_modifier_mapping_reply(connection, modifierCookie, nullptr));
+    if (!keyboard || !modifiers) {
+        return std::nullopt;
+    }
+    const std::span<const xcb_keysym_t> keysyms(
+        xcb_get_keyboard_mapping_keysyms(keyboard.get()),
+        static_cast<std::size_t>(xcb_get_keyboard_mapping_keysyms_length(keyboard.get())));
+    const std::span<const xcb_keycode_t> modifierKeycodes(
+        xcb_get_modifier_mapping_keycodes(modifiers.get()),
+        static_cast<std::size_t>(xcb_get_modifier_mapping_keycodes_length(modifiers.get())));
+    return XcbKeyboardMap(setup->min_keycode, keyboard->keysyms_per_keycode, keysyms,
+                          modifierKeycodes);
+}
+
+const KeycodeSet& XcbKeyboardMap::keycodesFor(KeyCode code) const
+{
+    const auto index = indexOf(code);
+    return index ? keys[*index] : noKeys;
+}
+
+KeycodeSet XcbKeyboardMap::commandKeycodes() const
+{
+    return keycodesFor(key_codes::leftCommand) | keycodesFor(key_codes::rightCommand);
+}
+
+KeycodeSet keycodesDown(std::span<const std::uint8_t, 32> keymap)
+{
+    KeycodeSet down;
+    for (std::size_t byte = 0; byte < keymap.size(); ++byte) {
+        for (std::size_t bit = 0; bit < 8; ++bit) {
+            if ((keymap[byte] & (1u << bit)) != 0) {
+                down.set(byte * 8 + bit);
+            }
+        }
+    }
+    return down;
+}
+
+} // namespace halomark::x11
