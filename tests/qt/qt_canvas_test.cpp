@@ -1,5 +1,6 @@
 #include "qt/qt_canvas.h"
 
+#include "focus/focus_cue_dimming_view.h"
 #include "locator/appearance_settings.h"
 #include "locator/ring_animation_view.h"
 #include "selection/range_selection_capture_view.h"
@@ -186,6 +187,33 @@ TEST_F(QtCanvasViews, SelectionRectangleIsAnOutlineAtTheDraggedCorners)
     EXPECT_EQ(at(120, 153).alpha(), 0);
     EXPECT_EQ(at(38.6, 28.6).alpha(), 0);
     EXPECT_EQ(at(250, 90).alpha(), 0);
+}
+
+TEST_F(QtCanvasViews, VeilIsHalfWhiteWithAClearRoundedHole)
+{
+    constexpr double height = 300;
+    FocusCueDimmingView view(Rect{0, 0, 400, height}, [] { return 14; });
+    // A free-standing window: every side moves 3 pixels inwards, corners of radius 12.
+    view.holeFrame = Rect{100, 80, 200, 150};
+    const QImage frame = render(view, loop.now());
+    const auto at = [&](double x, double y) { return pixelAt(frame, 1, height, x, y); };
+    const QColor veil(255, 255, 255, 128);
+
+    EXPECT_TRUE(near(at(10, 10), veil, 1));
+    EXPECT_TRUE(near(at(390, 290), veil, 1));
+    EXPECT_TRUE(near(at(101.5, 150), veil, 1)); // within the 3-pixel inset
+    EXPECT_EQ(at(200, 150).alpha(), 0);         // the window's middle
+    EXPECT_EQ(at(103.5, 150).alpha(), 0);       // just inside the left side
+    EXPECT_EQ(at(200, 226.5).alpha(), 0);       // just inside the top side
+    // The corner of the hole is rounded: its square corner is veiled, a point on the
+    // diagonal well inside the arc is clear.
+    EXPECT_TRUE(near(at(103.5, 226.5), veil, 1));
+    EXPECT_EQ(at(103 + 12 - 7, 227 - 12 + 7).alpha(), 0);
+
+    // Without a hole the whole view is veiled.
+    view.holeFrame.reset();
+    const QImage whole = render(view, loop.now());
+    EXPECT_TRUE(near(pixelAt(whole, 1, height, 200, 150), veil, 1));
 }
 
 TEST(QtCanvas, FillRulesOpacityAndUnbalancedRestoresKeepTheViewsCoordinates)

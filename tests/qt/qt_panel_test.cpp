@@ -1,5 +1,6 @@
 #include "qt/qt_panel.h"
 
+#include "focus/focus_cue_dimming_view.h"
 #include "locator/appearance_settings.h"
 #include "locator/ring_animation_view.h"
 #include "platform/panel_configuration.h"
@@ -10,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QTimer>
@@ -194,9 +196,8 @@ TEST_F(QtPanelTest, MouseEventsReachTheViewInWindowCoordinatesWhenItTakesTheFirs
     sendMouse(window, QEvent::MouseMove, Qt::NoButton, {40, 400}, Qt::NoButton); // no button
     sendMouse(window, QEvent::MouseButtonRelease, Qt::LeftButton, {50, 300}, Qt::NoButton);
     sendMouse(window, QEvent::MouseButtonPress, Qt::RightButton, {60, 0}, Qt::RightButton);
-    EXPECT_EQ(taking->events,
-              (std::vector<std::string>{"down 10,10", "dragged 30,100", "up 50,300",
-                                        "right 60,600"}));
+    EXPECT_EQ(taking->events, (std::vector<std::string>{"down 10,10", "dragged 30,100", "up 50,300",
+                                                        "right 60,600"}));
 
     // A view that does not take first clicks gets none of the sequence: the panel is never
     // active, so every click is a first one.
@@ -252,8 +253,8 @@ TEST_F(QtPanelTest, AnimatingViewRepaintsOnlyItsRingUntilItStops)
     ASSERT_GE(paints.regions.size(), 10u) << "the ring was not repainted while it animated";
     for (const QRegion& region : paints.regions) {
         const QRect r = region.boundingRect();
-        EXPECT_TRUE(ring.contains(r)) << "damage beyond the ring: " << r.x() << "," << r.y()
-                                      << " " << r.width() << "x" << r.height();
+        EXPECT_TRUE(ring.contains(r)) << "damage beyond the ring: " << r.x() << "," << r.y() << " "
+                                      << r.width() << "x" << r.height();
     }
 
     // Nothing animates any more: nothing repaints.
@@ -308,6 +309,111 @@ TEST_F(QtPanelTest, AlphaAnimatesAlongTheCurveAndCompletesOnceFromTheLoop)
     runEventsFor(30);
     EXPECT_DOUBLE_EQ(other->alphaValue(), 0.7);
     EXPECT_EQ(otherCompletions, 1);
+}
+
+// Collects the log lines written while it lives.
+class LogCapture
+{
+public:
+    LogCapture()
+    {
+        lines().clear();
+        previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
+                                             const QString& text) { lines().push_back(text); });
+    }
+    ~LogCapture() { qInstallMessageHandler(previous); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    static std::vector<QString>& lines()
+    {
+        static std::vector<QString> captured;
+        return captured;
+    }
+
+private:
+    QtMessageHandler previous = nullptr;
+};
+
+TEST_F(QtPanelTest, WithoutACompositorPanelsShowOnlyTheEdgesOfWhatTheyPaint)
+{
+    LogCapture log;
+    factory.setCompositorActive(false);
+
+    // The veil over the primary screen's usable frame (0, 0, 1000, 576) with a window's hole.
+    auto veil = make(veilPanelConfiguration(screen(0)));
+    auto dimming = std::make_shared<FocusCueDimmingView>(Rect{0, 0, 1000, 576}, [] { return 14; });
+    dimming->holeFrame = Rect{300, 200, 200, 100};
+    veil->setContentView(dimming);
+    veil->orderFrontRegardless();
+    EXPECT_TRUE(veil->showsOutlineOnly());
+    ASSERT_TRUE(veil->isWindowShown());
+    // Qt's y of a bottom-left y in this 576-point-high panel.
+    const auto qtPoint = [](int x, int y) { return QPoint(x, 576 - y); };
+    const QRegion& shape = veil->outlineShape();
+    // The hole spans 303 to 497 across and 203 to 297 up; a frame of a few points around it
+    // shows, the hole and the rest of the screen do not, nor do the screen's edges.
+    EXPECT_TRUE(shape.contains(qtPoint(301, 250)));
+    EXPECT_TRUE(shape.contains(qtPoint(400, 299)));
+    EXPECT_FALSE(shape.contains(qtPoint(295, 250)));
+    EXPECT_FALSE(shape.contains(qtPoint(400, 250)));
+    EXPECT_FALSE(shape.contains(qtPoint(100, 100)));
+    EXPECT_FALSE(shape.contains(qtPoint(0, 300)));
+    EXPECT_FALSE(shape.contains(qtPoint(500, 575)));
+    EXPECT_LT(shape.boundingRect().width(), 220);
+    // What shows is opaque: the veil's white without its translucency.
+    const QImage shown = veil->widget()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(qtPoint(301, 250)), QColor(255, 255, 255));
+
+    // The armed selection panel paints nothing, so its window stays off the screen while the
+    // panel is ordered in.
+    auto selection = make(selectionPanelConfiguration(screen(0)));
+    selection->setContentView(
+        std::make_shared<RangeSelectionCaptureView>(Rect{0, 0, 1000, 600}, settings));
+    selection->orderFrontRegardless();
+    EXPECT_TRUE(selection->isVisible());
+    EXPECT_FALSE(selection->isWindowShown());
+    EXPECT_TRUE(selection->outlineShape().isEmpty());
+
+    // A ring shows its strokes while it is visible and nothing once it is done.
+    auto ring = make(ringPanelConfiguration(screen(0)));
+    auto rings = std::make_shared<RingAnimationView>(Rect{0, 0, 1000, 600}, loop, settings);
+    ring->setContentView(rings);
+    ring->orderFrontRegardless();
+    EXPECT_FALSE(ring->isWindowShown());
+    bool done = false;
+    bool sawStroke = false;
+    rings->animate({500, 300}, [&] { done = true; });
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout, [&] {
+        const QRegion& strokes = ring->outlineShape();
+        if (!strokes.isEmpty()) {
+            sawStroke = true;
+            EXPECT_TRUE(QRect(500 - 60, 300 - 60, 120, 120).contains(strokes.boundingRect()));
+            EXPECT_FALSE(strokes.contains(QPoint(500, 300))); // never the middle
+            EXPECT_TRUE(ring->isWindowShown());
+        }
+    });
+    sample.start(20);
+    ASSERT_TRUE(runEventsUntil([&] { return done; }));
+    sample.stop();
+    EXPECT_TRUE(sawStroke);
+    runEventsFor(50);
+    EXPECT_TRUE(ring->outlineShape().isEmpty());
+    EXPECT_FALSE(ring->isWindowShown());
+
+    // The user hears about the compositor once, however many panels show.
+    const auto told =
+        std::count_if(log.lines().begin(), log.lines().end(),
+                      [](const QString& line) { return line.contains("compositor"); });
+    EXPECT_EQ(told, 1);
+
+    // A compositor arriving turns the panels translucent again, without shapes.
+    factory.setCompositorActive(true);
+    EXPECT_FALSE(veil->showsOutlineOnly());
+    EXPECT_TRUE(veil->isWindowShown());
+    EXPECT_TRUE(veil->widget()->mask().isEmpty());
+    EXPECT_TRUE(selection->isWindowShown());
 }
 
 } // namespace
