@@ -268,11 +268,18 @@ TEST_F(QtPanelDesktopTest, WithACompositorClicksPassAndTheVeilBlendsOverTheWindo
     factory.setCompositorActive(true);
 
     auto veil = showVeil();
-    runEventsFor(500);
-    const QImage shot = screenshot(QStringLiteral("composited-veil"));
     const QPoint veiled(target.rect.left() + 40, target.rect.center().y());
     const QPoint inHole(target.rect.right() - 40, target.rect.center().y());
-    const QPoint outside(100, 700); // the desktop, veiled too
+    // The compositor takes a moment to compose its first frames after it starts, and the
+    // veil to show: look until the screen settles on the expected picture or time runs out.
+    QImage shot;
+    runEventsUntil(
+        [&] {
+            shot = screenshot(QStringLiteral("composited-veil"));
+            return nearColor(shot.pixelColor(veiled), QColor(128, 128, 255), 6) &&
+                   nearColor(shot.pixelColor(inHole), QColor(0, 0, 255), 2);
+        },
+        10000);
     EXPECT_TRUE(nearColor(shot.pixelColor(veiled), QColor(128, 128, 255), 6))
         << describe(shot.pixelColor(veiled));
     EXPECT_TRUE(nearColor(shot.pixelColor(inHole), QColor(0, 0, 255), 2))
@@ -288,8 +295,16 @@ TEST_F(QtPanelDesktopTest, WithoutACompositorNothingHidesTheScreenAndClicksStill
 {
     ASSERT_TRUE(desktopScript("compositor-stop"));
     factory.setCompositorActive(false);
-    runEventsFor(200);
-    const QImage before = screenshot(QStringLiteral("uncomposited-before"));
+    // Once the compositor is gone the windows repaint themselves: wait for a settled screen.
+    QImage before = screenshot(QStringLiteral("uncomposited-before"));
+    runEventsUntil(
+        [&] {
+            runEventsFor(100);
+            QImage again = screenshot(QStringLiteral("uncomposited-before"));
+            std::swap(before, again);
+            return before == again;
+        },
+        10000);
 
     // The veil and a ring in the middle of the target window.
     auto veil = showVeil();
