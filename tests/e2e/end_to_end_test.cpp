@@ -143,7 +143,8 @@ bool isDarkOutline(const Rgb& c)
 
 bool isRedStroke(const Rgb& c)
 {
-    return c.red > 180 && c.green < 130 && c.red - c.blue > 100;
+    // Also where the stroke is mixed with its white outline at the edges of a pixel.
+    return c.red > 180 && c.red - c.green > 90 && c.red - c.blue > 90;
 }
 
 bool isWhiteOutline(const Rgb& c)
