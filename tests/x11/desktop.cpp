@@ -221,6 +221,11 @@ std::vector<std::uint32_t> managedWindows(XcbConnection& connection)
     return cardinals(connection, connection.root(), "_NET_CLIENT_LIST_STACKING");
 }
 
+bool activate(xcb_window_t window)
+{
+    return sh("xdotool windowactivate --sync " + std::to_string(window));
+}
+
 std::optional<std::pair<std::uint16_t, std::uint16_t>> clientSize(XcbConnection& connection,
                                                                   xcb_window_t window)
 {

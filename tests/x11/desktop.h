@@ -130,11 +130,15 @@ public:
 
     ProcessIdentifier pid() const { return process.pid(); }
     xcb_window_t window() const { return windowId; }
+    void stop() { process.stop(); }
 
 private:
     SpawnedProcess process;
     xcb_window_t windowId = XCB_WINDOW_NONE;
 };
+
+// Activates a window through the window manager and waits until it is the active one.
+bool activate(xcb_window_t window);
 
 // The size of a window's client area, read directly.
 std::optional<std::pair<std::uint16_t, std::uint16_t>> clientSize(XcbConnection& connection,
