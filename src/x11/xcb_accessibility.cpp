@@ -16,6 +16,9 @@ std::uint64_t kindOf(const AccessibilityElement& element)
     return element.reference >> kindShift;
 }
 
+// Long enough for the reads of one resolution, far shorter than a polling interval.
+constexpr std::chrono::milliseconds recentFrameAge{5};
+
 std::uint32_t payloadOf(const AccessibilityElement& element)
 {
     return static_cast<std::uint32_t>(element.reference & 0xffffffffu);
@@ -66,7 +69,7 @@ AccessibilityAttributeResult XcbAccessibility::focusedWindow(ProcessIdentifier p
     if (*active == XCB_WINDOW_NONE) {
         return {e::noValue, std::nullopt};
     }
-    const auto facts = reader.read(*active, window_details::owner);
+    const auto facts = reader.read(*active, window_details::owner | window_details::frame);
     if (!facts && !reader.connection().isConnected()) {
         return {e::cannotComplete, std::nullopt};
     }
@@ -74,6 +77,7 @@ AccessibilityAttributeResult XcbAccessibility::focusedWindow(ProcessIdentifier p
     if (!facts || facts->pid != pid) {
         return {e::noValue, std::nullopt};
     }
+    recentFrame = RecentFrame{*active, facts->frame, std::chrono::steady_clock::now()};
     return {e::success,
             AccessibilityValue{AccessibilityElement{windowKind << kindShift | *active}}};
 }
@@ -85,12 +89,17 @@ AccessibilityAttributeResult XcbAccessibility::windowAttribute(xcb_window_t wind
     if (!isPosition && attribute != accessibility_attributes::size) {
         return {e::attributeUnsupported, std::nullopt};
     }
-    const auto facts = reader.read(window, window_details::frame);
-    if (!facts) {
+    std::optional<PixelRect> pixels;
+    if (recentFrame && recentFrame->window == window &&
+        std::chrono::steady_clock::now() - recentFrame->readAt <= recentFrameAge) {
+        pixels = recentFrame->frame;
+    } else if (const auto facts = reader.read(window, window_details::frame)) {
+        pixels = facts->frame;
+    } else {
         return {reader.connection().isConnected() ? e::invalidElement : e::cannotComplete,
                 std::nullopt};
     }
-    const Rect frame = screens.coordinates().toTopLeftPoints(facts->frame);
+    const Rect frame = screens.coordinates().toTopLeftPoints(*pixels);
     if (isPosition) {
         return {e::success, AccessibilityValue{frame.origin}};
     }

@@ -5,11 +5,15 @@
 // exactly. Without a display, or when no window manager publishes _NET_ACTIVE_WINDOW, the
 // focused window cannot be read (cannotComplete); when another process owns the active window
 // or none is active there is no value (noValue); a window that has gone is an invalid element.
+// The focused window's frame is read in the same round trip as its owner and answers the
+// position and size asked for right after (within 5 ms); later reads ask the server afresh.
 #pragma once
 
 #include "platform/accessibility.h"
 #include "x11/xcb_screen_list.h"
 #include "x11/xcb_window_reader.h"
+
+#include <chrono>
 
 namespace halomark::x11 {
 
@@ -31,6 +35,13 @@ private:
 
     XcbWindowReader reader;
     const XcbScreenList& screens;
+    struct RecentFrame
+    {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        PixelRect frame;
+        std::chrono::steady_clock::time_point readAt;
+    };
+    std::optional<RecentFrame> recentFrame;
 };
 
 } // namespace halomark::x11

@@ -380,8 +380,7 @@ XcbWindowReader::Pending XcbWindowReader::request(xcb_window_t window, XcbWindow
         }
         return std::optional{requestProperty(xcb, window, atom, maxItems)};
     };
-    if ((details & (d::frame | d::state)) != 0) {
-        // Asked for the frame too: a window that is gone then fails the same way either way.
+    if ((details & d::state) != 0) {
         pending.attributes = xcb_get_window_attributes(c, window);
     }
     if ((details & d::frame) != 0) {

@@ -304,10 +304,19 @@ TEST_F(XcbWindowServerTest, ListsStayWholeWhileWindowsComeAndGo)
         XcbConnection program;
         while (!stop) {
             TestWindow window(program, {.x = 50 + created % 500, .y = 80, .pid = 40041});
-            xcb_connection_t* c = program.raw();
-            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-            // Long enough for the window manager to take some of them on.
-            std::this_thread::sleep_for(std::chrono::milliseconds(created % 4));
+            if (created % 2 == 0) {
+                // Every other one lives until the window manager has listed it, and a moment
+                // more; the rest go before the manager has even framed them.
+                const auto until = std::chrono::steady_clock::now() + 200ms;
+                while (!stop && std::chrono::steady_clock::now() < until) {
+                    const auto managed = managedWindows(program);
+                    if (std::find(managed.begin(), managed.end(), window.id()) != managed.end()) {
+                        break;
+                    }
+                    std::this_thread::sleep_for(1ms);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(created % 3));
+            }
             ++created;
         }
     });
