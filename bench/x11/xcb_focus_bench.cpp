@@ -10,6 +10,7 @@
 // percentile are reported as counters, since a shared machine makes the mean noisy.
 #include "focus/focus_cue_monitor.h"
 #include "focus/frontmost_window_resolver.h"
+#include "forwarding_workspace.h"
 #include "sim/sim_main_loop.h"
 #include "x11/xcb_accessibility.h"
 #include "x11/xcb_input_state.h"
@@ -71,24 +72,6 @@ double medianOf(int count, const std::function<void()>& call)
 
 // The program's workspace is this adapter joined with the toolkit's answers; resolution
 // needs only these three.
-class AdapterWorkspace final : public Workspace
-{
-public:
-    explicit AdapterWorkspace(XcbWorkspace& workspace) : workspace(workspace) {}
-    std::optional<RunningApplication> frontmostApplication() override
-    {
-        return workspace.frontmostApplication();
-    }
-    std::optional<RunningApplication> runningApplication(ProcessIdentifier pid) override
-    {
-        return workspace.runningApplication(pid);
-    }
-    ProcessIdentifier ownProcessIdentifier() override { return workspace.ownProcessIdentifier(); }
-
-private:
-    XcbWorkspace& workspace;
-};
-
 // The adapters on one connection, as the program wires them.
 struct XDesktop
 {
@@ -97,7 +80,7 @@ struct XDesktop
     XcbWindowServer windowServer{connection, screens, getpid()};
     XcbAccessibility accessibility{connection, screens};
     XcbWorkspace xcbWorkspace{connection};
-    AdapterWorkspace workspace{xcbWorkspace};
+    testing::ForwardingWorkspace workspace{xcbWorkspace};
 
     ResolverPorts ports() { return {workspace, windowServer, accessibility, screens}; }
 

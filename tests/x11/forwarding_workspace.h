@@ -21,6 +21,12 @@ public:
         return workspace.runningApplication(pid);
     }
     ProcessIdentifier ownProcessIdentifier() override { return workspace.ownProcessIdentifier(); }
+    int operatingSystemMajorVersion() override { return workspace.operatingSystemMajorVersion(); }
+
+    // The toolkit answers these in the program; the system adapter's tests need none of them.
+    std::vector<std::string> preferredLanguages() override { return {}; }
+    std::optional<BundleValue> bundleValue(const std::string&) override { return std::nullopt; }
+    bool openURL(const std::string&) override { return false; }
 
 private:
     XcbWorkspace& workspace;
