@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QObject>
+#include <QRgba64>
 
 #include <utility>
 
@@ -19,8 +20,10 @@ QColor toQColor(const Color& color)
 
 Color fromQColor(const QColor& color)
 {
-    const QColor rgb = color.toRgb();
-    return Color::sRGB(rgb.redF(), rgb.greenF(), rgb.blueF(), rgb.alphaF());
+    // From the 16-bit components, as QColor's own F() accessors round to float.
+    const QRgba64 rgb = color.toRgb().rgba64();
+    constexpr double full = 65535.0;
+    return Color::sRGB(rgb.red() / full, rgb.green() / full, rgb.blue() / full, rgb.alpha() / full);
 }
 
 QtColorPanel::QtColorPanel() : panel(std::make_unique<QColorDialog>())

@@ -15,25 +15,27 @@
 namespace halomark::qt {
 namespace {
 
-// The drawing on a 24-unit grid: the arrow's tip sits right of and below the centre so that
-// the rays have room above and to the left of it.
+// The drawing on a 24-unit grid: the arrow's tip sits a little left of and above the centre,
+// so that the rays have room above and to the left of it.
 constexpr double kGrid = 24.0;
+constexpr QPointF kTip{10.5, 10.5};
 constexpr std::array<QPointF, 7> kArrow{{
-    {10.0, 9.0},
-    {10.0, 22.5},
-    {13.2, 19.4},
-    {15.6, 23.5},
-    {18.2, 22.2},
-    {15.8, 18.2},
-    {20.2, 18.2},
+    kTip,
+    {10.5, 22.6},
+    {13.2, 19.9},
+    {15.3, 23.6},
+    {17.4, 22.6},
+    {15.3, 18.8},
+    {19.1, 18.8},
 }};
-// Five rays fanning out from the tip, from down-left round to up-right.
-constexpr std::array<std::array<QPointF, 2>, 5> kRays{{
-    {{{6.6, 11.2}, {3.2, 13.4}}},
-    {{{6.4, 8.2}, {2.4, 7.6}}},
-    {{{7.6, 6.0}, {4.4, 2.8}}},
-    {{{10.2, 5.4}, {10.6, 1.4}}},
-    {{{12.6, 6.4}, {15.2, 3.4}}},
+// Three rays fanning out from the tip, up, up-left and left, with a gap to the tip and between
+// each other.
+constexpr double kRayStart = 4.2;
+constexpr double kRayEnd = 8.2;
+constexpr std::array<QPointF, 3> kRayDirections{{
+    {0.0, -1.0},
+    {-0.70710678, -0.70710678},
+    {-1.0, 0.0},
 }};
 
 } // namespace
@@ -47,34 +49,50 @@ QImage pointerWithRaysImage(int pixelSize)
     }
     const double scale = pixelSize / kGrid;
     // Widths in whole pixels, so that small sizes keep sharp, solid lines.
-    const double outline = std::max(1.0, std::round(pixelSize / 16.0));
-    const double ray = std::max(1.0, std::round(pixelSize / 12.0));
+    const double outline = std::max(1.0, std::round(pixelSize / 24.0));
+    const double ray = std::max(1.0, std::round(pixelSize / 16.0));
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor dark(0, 0, 0);
     const QColor light(255, 255, 255);
 
-    for (const auto& [from, to] : kRays) {
-        const QLineF line(from * scale, to * scale);
-        painter.setPen(QPen(light, ray + 2 * outline, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(line);
-    }
-    for (const auto& [from, to] : kRays) {
-        const QLineF line(from * scale, to * scale);
-        painter.setPen(QPen(dark, ray, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(line);
-    }
+    // Snapped to the pixel grid: the arrow's straight edges through the tip on pixel
+    // boundaries, the straight rays on pixel centres for odd widths and on boundaries for
+    // even ones, so that they cover whole pixels instead of smearing over two.
+    const QPointF tip = kTip * scale;
+    const auto snap = [](double value, double fraction) {
+        return std::round(value - fraction) + fraction - value;
+    };
+    const double rayFraction = std::fmod(ray + 2 * outline, 2.0) == 1.0 ? 0.5 : 0.0;
+    const QPointF rayShift(snap(tip.x(), rayFraction), snap(tip.y(), rayFraction));
+    const QPointF arrowShift(snap(tip.x(), 0.0), snap(tip.y(), 0.0));
 
     QPainterPath arrow;
-    arrow.moveTo(kArrow.front() * scale);
+    arrow.moveTo(kArrow.front() * scale + arrowShift);
     for (std::size_t i = 1; i < kArrow.size(); ++i) {
-        arrow.lineTo(kArrow[i] * scale);
+        arrow.lineTo(kArrow[i] * scale + arrowShift);
     }
     arrow.closeSubpath();
-    // The outline is stroked twice as wide and then half covered by the fill, so all of it
-    // lies outside the arrow's white body.
+
+    // Every shape is white inside a black outline: the white reads on dark panels, the black
+    // on light ones. The outlines go first, so that no outline crosses a white part.
+    std::array<QLineF, kRayDirections.size()> rays;
+    for (std::size_t i = 0; i < rays.size(); ++i) {
+        rays[i] = QLineF((kTip + kRayDirections[i] * kRayStart) * scale + rayShift,
+                         (kTip + kRayDirections[i] * kRayEnd) * scale + rayShift);
+    }
+    for (const QLineF& line : rays) {
+        painter.setPen(QPen(dark, ray + 2 * outline, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(line);
+    }
+    // Stroked twice as wide and then half covered by the fill, so all of it lies outside the
+    // arrow's white body.
     painter.strokePath(arrow, QPen(dark, 2 * outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (const QLineF& line : rays) {
+        painter.setPen(QPen(light, ray, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(line);
+    }
     painter.fillPath(arrow, light);
     painter.end();
     return image;

@@ -1,7 +1,7 @@
-// The status item's picture: an arrow pointer with short rays at its tip, drawn for each size
-// a tray asks for instead of scaling one picture, so that lines stay whole pixels wide from 16
-// to 48 pixels. A white arrow with a black outline and black rays with a white halo read on
-// light and dark panels alike.
+// The status item's picture: an arrow pointer with three short rays at its tip, drawn for each
+// size a tray asks for instead of scaling one picture, so that lines stay whole pixels wide and
+// on the pixel grid from 16 to 48 pixels. Every shape is white inside a black outline, which
+// reads on light and dark panels alike.
 #pragma once
 
 #include <QIcon>

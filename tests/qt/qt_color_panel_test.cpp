@@ -120,6 +120,8 @@ TEST(QtColorPanel, ColoursCrossOverWithTheirComponentsAndAPatternIsIgnored)
     // The dialog keeps eight bits per component; these values survive that exactly.
     panel.setColor(Color::white(0.6));
     EXPECT_TRUE(near(panel.color(), Color::sRGB(0.6, 0.6, 0.6)));
+    // Read back to double precision, not rounded through float.
+    EXPECT_DOUBLE_EQ(panel.color().red, 0.6);
     panel.setColor(Color::calibratedRGB(1.0, 0.0, 0.2));
     EXPECT_TRUE(near(panel.color(), Color::sRGB(1.0, 0.0, 0.2)));
     panel.setColor(Color::patternColor());
