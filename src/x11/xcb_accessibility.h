@@ -1,0 +1,47 @@
+// The accessibility port over EWMH. The focused window of a process is the window manager's
+// active window when that process owns it (_NET_WM_PID); the element of a window is its X
+// window id, which is also its hash, and its position and size are its frame with
+// decorations in top-left points, the same frame the window list reports, so the two match
+// exactly. Without a display, or when no window manager publishes _NET_ACTIVE_WINDOW, the
+// focused window cannot be read (cannotComplete); when another process owns the active window
+// or none is active there is no value (noValue); a window that has gone is an invalid element.
+// The focused window's frame is read in the same round trip as its owner and answers the
+// position and size asked for right after (within 5 ms); later reads ask the server afresh.
+#pragma once
+
+#include "platform/accessibility.h"
+#include "x11/xcb_screen_list.h"
+#include "x11/xcb_window_reader.h"
+
+#include <chrono>
+
+namespace halomark::x11 {
+
+class XcbAccessibility final : public Accessibility
+{
+public:
+    // The screen list gives the coordinate space of positions.
+    XcbAccessibility(XcbConnection& connection, const XcbScreenList& screens);
+
+    AccessibilityElement applicationElement(ProcessIdentifier pid) override;
+    AccessibilityAttributeResult copyAttributeValue(const AccessibilityElement& element,
+                                                    const std::string& attribute) override;
+    // The window id for a window element.
+    std::uint64_t hash(const AccessibilityElement& element) override;
+
+private:
+    AccessibilityAttributeResult focusedWindow(ProcessIdentifier pid);
+    AccessibilityAttributeResult windowAttribute(xcb_window_t window, const std::string& attribute);
+
+    XcbWindowReader reader;
+    const XcbScreenList& screens;
+    struct RecentFrame
+    {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        PixelRect frame;
+        std::chrono::steady_clock::time_point readAt;
+    };
+    std::optional<RecentFrame> recentFrame;
+};
+
+} // namespace halomark::x11

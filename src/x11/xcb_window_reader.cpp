@@ -1,0 +1,492 @@
+#include "x11/xcb_window_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace halomark::x11 {
+
+namespace {
+
+constexpr std::array<std::pair<std::string_view, XcbWindowType>, 14> typeNames{{
+    {"_NET_WM_WINDOW_TYPE_NORMAL", XcbWindowType::normal},
+    {"_NET_WM_WINDOW_TYPE_DIALOG", XcbWindowType::dialog},
+    {"_NET_WM_WINDOW_TYPE_DESKTOP", XcbWindowType::desktop},
+    {"_NET_WM_WINDOW_TYPE_DOCK", XcbWindowType::dock},
+    {"_NET_WM_WINDOW_TYPE_TOOLBAR", XcbWindowType::toolbar},
+    {"_NET_WM_WINDOW_TYPE_MENU", XcbWindowType::menu},
+    {"_NET_WM_WINDOW_TYPE_UTILITY", XcbWindowType::utility},
+    {"_NET_WM_WINDOW_TYPE_SPLASH", XcbWindowType::splash},
+    {"_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", XcbWindowType::dropdownMenu},
+    {"_NET_WM_WINDOW_TYPE_POPUP_MENU", XcbWindowType::popupMenu},
+    {"_NET_WM_WINDOW_TYPE_TOOLTIP", XcbWindowType::tooltip},
+    {"_NET_WM_WINDOW_TYPE_NOTIFICATION", XcbWindowType::notification},
+    {"_NET_WM_WINDOW_TYPE_COMBO", XcbWindowType::combo},
+    {"_NET_WM_WINDOW_TYPE_DND", XcbWindowType::dragAndDrop},
+}};
+
+// The reply to a request, with its error (if any) freed and noted in failed: a window that
+// is gone answers every request about it with an error.
+template <typename Function, typename Cookie>
+auto replyOf(xcb_connection_t* connection, Function function, Cookie cookie, bool& failed)
+{
+    xcb_generic_error_t* error = nullptr;
+    using Reply = std::remove_pointer_t<decltype(function(connection, cookie, &error))>;
+    XcbReply<Reply> reply(function(connection, cookie, &error));
+    if (error != nullptr) {
+        std::free(error);
+        failed = true;
+    }
+    if (!reply) {
+        failed = true;
+    }
+    return reply;
+}
+
+XcbReply<xcb_get_property_reply_t>
+propertyReply(xcb_connection_t* connection, const std::optional<xcb_get_property_cookie_t>& cookie,
+              bool& failed)
+{
+    if (!cookie) {
+        return nullptr;
+    }
+    return replyOf(connection, xcb_get_property_reply, *cookie, failed);
+}
+
+std::optional<std::uint32_t> firstValue(const xcb_get_property_reply_t* reply)
+{
+    const auto values = propertyValues32(reply);
+    if (values.empty()) {
+        return std::nullopt;
+    }
+    return values.front();
+}
+
+std::string_view propertyText(const xcb_get_property_reply_t* reply)
+{
+    if (reply == nullptr || reply->format != 8) {
+        return {};
+    }
+    return std::string_view(static_cast<const char*>(xcb_get_property_value(reply)),
+                            static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+}
+
+// Four extents (left, right, top, bottom), or zeros when the property is missing or short.
+std::array<std::int32_t, 4> extentsOf(const xcb_get_property_reply_t* reply)
+{
+    const auto values = propertyValues32(reply);
+    if (values.size() < 4) {
+        return {};
+    }
+    std::array<std::int32_t, 4> extents{};
+    for (std::size_t i = 0; i < 4; ++i) {
+        // Extents are small; anything else is garbage and would turn the frame inside out.
+        extents[i] = values[i] <= 0xffffu ? static_cast<std::int32_t>(values[i]) : 0;
+    }
+    return extents;
+}
+
+} // namespace
+
+std::optional<XcbWindowClass> parseWindowClass(std::string_view bytes)
+{
+    const std::size_t end = bytes.find('\0');
+    XcbWindowClass result;
+    result.instance = std::string(bytes.substr(0, end));
+    if (end != std::string_view::npos) {
+        const std::string_view rest = bytes.substr(end + 1);
+        result.className = std::string(rest.substr(0, rest.find('\0')));
+    }
+    if (result.instance.empty() && result.className.empty()) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+bool isOnscreen(const XcbWindowFacts& facts, std::optional<std::uint32_t> currentDesktop)
+{
+    if (!facts.isViewable || facts.isHidden) {
+        return false;
+    }
+    return !facts.desktop || !currentDesktop || *facts.desktop == allDesktops ||
+           *facts.desktop == *currentDesktop;
+}
+
+std::int64_t windowLayer(XcbWindowType type, bool isAbove)
+{
+    namespace l = window_layers;
+    switch (type) {
+    case XcbWindowType::normal:
+    case XcbWindowType::dialog:
+        return isAbove ? l::floating : l::normal;
+    case XcbWindowType::desktop:
+        return l::desktop;
+    case XcbWindowType::dock:
+        return l::dock;
+    case XcbWindowType::toolbar:
+    case XcbWindowType::menu:
+    case XcbWindowType::splash:
+        return l::floating;
+    case XcbWindowType::utility:
+        return l::utility;
+    case XcbWindowType::notification:
+        return l::status;
+    case XcbWindowType::dropdownMenu:
+    case XcbWindowType::popupMenu:
+    case XcbWindowType::combo:
+        return l::popUpMenu;
+    case XcbWindowType::tooltip:
+        return l::help;
+    case XcbWindowType::dragAndDrop:
+        return l::dragging;
+    }
+    return l::normal;
+}
+
+WindowRecord windowRecord(const XcbWindowFacts& facts, bool isOnscreen,
+                          const XcbCoordinates& coordinates)
+{
+    const auto number = [](std::int64_t value) { return RecordValue{RecordNumber{value}}; };
+    WindowRecord record;
+    if (facts.pid) {
+        record.ownerPID = number(*facts.pid);
+    }
+    record.layer = number(windowLayer(facts.type, facts.isAbove));
+    record.number = number(facts.window);
+    const Rect bounds = coordinates.toTopLeftPoints(facts.frame);
+    record.bounds = RecordBounds{bounds.minX(), bounds.minY(), bounds.width(), bounds.height()};
+    record.isOnscreen = number(isOnscreen ? 1 : 0);
+    if (facts.opacity) {
+        record.alpha = RecordNumber{static_cast<double>(*facts.opacity) / 0xffffffffu};
+    }
+    if (facts.windowClass) {
+        // The class names the application ("XTerm"); the instance is only the fallback.
+        record.ownerName = facts.windowClass->className.empty() ? facts.windowClass->instance
+                                                                : facts.windowClass->className;
+    }
+    return record;
+}
+
+struct XcbWindowReader::Pending
+{
+    xcb_window_t window = XCB_WINDOW_NONE;
+    XcbWindowDetails details = 0;
+    std::optional<xcb_get_window_attributes_cookie_t> attributes;
+    std::optional<xcb_get_geometry_cookie_t> geometry;
+    std::optional<xcb_translate_coordinates_cookie_t> origin;
+    std::optional<xcb_get_property_cookie_t> frameExtents;
+    std::optional<xcb_get_property_cookie_t> gtkFrameExtents;
+    std::optional<xcb_get_property_cookie_t> pid;
+    std::optional<xcb_get_property_cookie_t> windowClass;
+    std::optional<xcb_get_property_cookie_t> gtkApplicationId;
+    std::optional<xcb_get_property_cookie_t> kdeDesktopFile;
+    std::optional<xcb_get_property_cookie_t> type;
+    std::optional<xcb_get_property_cookie_t> state;
+    std::optional<xcb_get_property_cookie_t> desktop;
+    std::optional<xcb_get_property_cookie_t> opacity;
+};
+
+struct XcbWindowReader::StackingCookies
+{
+    std::optional<xcb_get_property_cookie_t> stacking;
+    std::optional<xcb_get_property_cookie_t> clientList;
+    std::optional<xcb_get_property_cookie_t> currentDesktop;
+};
+
+XcbWindowReader::XcbWindowReader(XcbConnection& connection) : xcb(connection)
+{
+    if (!connection.isConnected()) {
+        return;
+    }
+    connection.internAtoms({"_NET_CLIENT_LIST_STACKING",
+                            "_NET_CLIENT_LIST",
+                            "_NET_CURRENT_DESKTOP",
+                            "_NET_ACTIVE_WINDOW",
+                            "_NET_WM_PID",
+                            "_NET_FRAME_EXTENTS",
+                            "_GTK_FRAME_EXTENTS",
+                            "_GTK_APPLICATION_ID",
+                            "_KDE_NET_WM_DESKTOP_FILE",
+                            "_NET_WM_WINDOW_TYPE",
+                            "_NET_WM_STATE",
+                            "_NET_WM_STATE_ABOVE",
+                            "_NET_WM_STATE_HIDDEN",
+                            "_NET_WM_DESKTOP",
+                            "_NET_WM_WINDOW_OPACITY",
+                            "_NET_WM_WINDOW_TYPE_NORMAL",
+                            "_NET_WM_WINDOW_TYPE_DIALOG",
+                            "_NET_WM_WINDOW_TYPE_DESKTOP",
+                            "_NET_WM_WINDOW_TYPE_DOCK",
+                            "_NET_WM_WINDOW_TYPE_TOOLBAR",
+                            "_NET_WM_WINDOW_TYPE_MENU",
+                            "_NET_WM_WINDOW_TYPE_UTILITY",
+                            "_NET_WM_WINDOW_TYPE_SPLASH",
+                            "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU",
+                            "_NET_WM_WINDOW_TYPE_POPUP_MENU",
+                            "_NET_WM_WINDOW_TYPE_TOOLTIP",
+                            "_NET_WM_WINDOW_TYPE_NOTIFICATION",
+                            "_NET_WM_WINDOW_TYPE_COMBO",
+                            "_NET_WM_WINDOW_TYPE_DND"});
+    atoms.clientListStacking = connection.atom("_NET_CLIENT_LIST_STACKING");
+    atoms.clientList = connection.atom("_NET_CLIENT_LIST");
+    atoms.currentDesktop = connection.atom("_NET_CURRENT_DESKTOP");
+    atoms.activeWindow = connection.atom("_NET_ACTIVE_WINDOW");
+    atoms.pid = connection.atom("_NET_WM_PID");
+    atoms.frameExtents = connection.atom("_NET_FRAME_EXTENTS");
+    atoms.gtkFrameExtents = connection.atom("_GTK_FRAME_EXTENTS");
+    atoms.gtkApplicationId = connection.atom("_GTK_APPLICATION_ID");
+    atoms.kdeDesktopFile = connection.atom("_KDE_NET_WM_DESKTOP_FILE");
+    atoms.windowType = connection.atom("_NET_WM_WINDOW_TYPE");
+    atoms.state = connection.atom("_NET_WM_STATE");
+    atoms.stateAbove = connection.atom("_NET_WM_STATE_ABOVE");
+    atoms.stateHidden = connection.atom("_NET_WM_STATE_HIDDEN");
+    atoms.desktop = connection.atom("_NET_WM_DESKTOP");
+    atoms.opacity = connection.atom("_NET_WM_WINDOW_OPACITY");
+    for (const auto& [name, type] : typeNames) {
+        const xcb_atom_t atom = connection.atom(name);
+        if (atom != XCB_ATOM_NONE) {
+            typeAtoms.emplace_back(atom, type);
+        }
+    }
+}
+
+XcbWindowReader::StackingCookies XcbWindowReader::requestStacking()
+{
+    StackingCookies cookies;
+    const xcb_window_t root = xcb.root();
+    const auto ask = [&](xcb_atom_t atom, std::uint32_t maxItems) {
+        return atom == XCB_ATOM_NONE ? std::nullopt
+                                     : std::optional{requestProperty(xcb, root, atom, maxItems)};
+    };
+    cookies.stacking = ask(atoms.clientListStacking, 65536);
+    cookies.clientList = ask(atoms.clientList, 65536);
+    cookies.currentDesktop = ask(atoms.currentDesktop, 1);
+    return cookies;
+}
+
+std::optional<XcbWindowReader::Stacking>
+XcbWindowReader::readStacking(const StackingCookies& cookies)
+{
+    xcb_connection_t* c = xcb.raw();
+    bool failed = false;
+    const auto stackingReply = propertyReply(c, cookies.stacking, failed);
+    const auto clientListReply = propertyReply(c, cookies.clientList, failed);
+    const auto desktopReply = propertyReply(c, cookies.currentDesktop, failed);
+    if (!stackingReply || !xcb.isConnected()) {
+        return std::nullopt;
+    }
+    Stacking result;
+    result.currentDesktop = firstValue(desktopReply.get());
+    const xcb_get_property_reply_t* list =
+        stackingReply->format == 32 ? stackingReply.get() : clientListReply.get();
+    std::vector<std::uint32_t> windows = propertyValues32(list);
+    // Both lists run from the bottom (or the oldest) window to the top (or the newest).
+    result.frontToBack.assign(windows.rbegin(), windows.rend());
+    return result;
+}
+
+std::optional<XcbWindowReader::Stacking> XcbWindowReader::stacking()
+{
+    std::vector<XcbWindowFacts> none;
+    return stackingAndRead({}, 0, none);
+}
+
+std::optional<XcbWindowReader::Stacking>
+XcbWindowReader::stackingAndRead(std::span<const xcb_window_t> windows, XcbWindowDetails details,
+                                 std::vector<XcbWindowFacts>& facts)
+{
+    facts.clear();
+    if (!xcb.isConnected()) {
+        return std::nullopt;
+    }
+    const StackingCookies stackingCookies = requestStacking();
+    std::vector<Pending> pending;
+    pending.reserve(windows.size());
+    for (xcb_window_t window : windows) {
+        pending.push_back(request(window, details));
+    }
+    auto result = readStacking(stackingCookies);
+    for (const Pending& one : pending) {
+        if (auto read = readReplies(one)) {
+            facts.push_back(std::move(*read));
+        }
+    }
+    if (!xcb.isConnected()) {
+        facts.clear();
+        return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<xcb_window_t> XcbWindowReader::activeWindow()
+{
+    if (!xcb.isConnected() || atoms.activeWindow == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    xcb_connection_t* c = xcb.raw();
+    bool failed = false;
+    const auto reply = replyOf(c, xcb_get_property_reply,
+                               requestProperty(xcb, xcb.root(), atoms.activeWindow, 1), failed);
+    if (failed) {
+        xcb.isConnected();
+        return std::nullopt;
+    }
+    // A manager that does not keep the property leaves it missing; None is a real answer.
+    return firstValue(reply.get());
+}
+
+std::vector<XcbWindowFacts> XcbWindowReader::read(std::span<const xcb_window_t> windows,
+                                                  XcbWindowDetails details)
+{
+    std::vector<XcbWindowFacts> facts;
+    if (!xcb.isConnected()) {
+        return facts;
+    }
+    std::vector<Pending> pending;
+    pending.reserve(windows.size());
+    for (xcb_window_t window : windows) {
+        pending.push_back(request(window, details));
+    }
+    for (const Pending& one : pending) {
+        if (auto read = readReplies(one)) {
+            facts.push_back(std::move(*read));
+        }
+    }
+    if (!xcb.isConnected()) {
+        facts.clear();
+    }
+    return facts;
+}
+
+std::optional<XcbWindowFacts> XcbWindowReader::read(xcb_window_t window, XcbWindowDetails details)
+{
+    auto facts = read(std::span<const xcb_window_t>(&window, 1), details);
+    if (facts.empty()) {
+        return std::nullopt;
+    }
+    return std::move(facts.front());
+}
+
+XcbWindowReader::Pending XcbWindowReader::request(xcb_window_t window, XcbWindowDetails details)
+{
+    namespace d = window_details;
+    xcb_connection_t* c = xcb.raw();
+    Pending pending;
+    pending.window = window;
+    pending.details = details;
+    const auto ask = [&](XcbWindowDetails part, xcb_atom_t atom, std::uint32_t maxItems) {
+        if ((details & part) == 0 || atom == XCB_ATOM_NONE) {
+            return std::optional<xcb_get_property_cookie_t>{};
+        }
+        return std::optional{requestProperty(xcb, window, atom, maxItems)};
+    };
+    if ((details & d::state) != 0) {
+        pending.attributes = xcb_get_window_attributes(c, window);
+    }
+    if ((details & d::frame) != 0) {
+        pending.geometry = xcb_get_geometry(c, window);
+        pending.origin = xcb_translate_coordinates(c, window, xcb.root(), 0, 0);
+    }
+    pending.frameExtents = ask(d::frame, atoms.frameExtents, 4);
+    pending.gtkFrameExtents = ask(d::frame, atoms.gtkFrameExtents, 4);
+    pending.pid = ask(d::owner, atoms.pid, 1);
+    pending.windowClass = ask(d::windowClass, XCB_ATOM_WM_CLASS, 128);
+    pending.gtkApplicationId = ask(d::applicationId, atoms.gtkApplicationId, 64);
+    pending.kdeDesktopFile = ask(d::applicationId, atoms.kdeDesktopFile, 64);
+    pending.type = ask(d::state, atoms.windowType, 32);
+    pending.state = ask(d::state, atoms.state, 32);
+    pending.desktop = ask(d::state, atoms.desktop, 1);
+    pending.opacity = ask(d::state, atoms.opacity, 1);
+    return pending;
+}
+
+std::optional<XcbWindowFacts> XcbWindowReader::readReplies(const Pending& pending)
+{
+    xcb_connection_t* c = xcb.raw();
+    // Every reply is taken, even after a failure, so none is left queued in the library.
+    bool failed = false;
+    XcbReply<xcb_get_window_attributes_reply_t> attributes;
+    if (pending.attributes) {
+        attributes = replyOf(c, xcb_get_window_attributes_reply, *pending.attributes, failed);
+    }
+    XcbReply<xcb_get_geometry_reply_t> geometry;
+    if (pending.geometry) {
+        geometry = replyOf(c, xcb_get_geometry_reply, *pending.geometry, failed);
+    }
+    XcbReply<xcb_translate_coordinates_reply_t> origin;
+    if (pending.origin) {
+        origin = replyOf(c, xcb_translate_coordinates_reply, *pending.origin, failed);
+    }
+    const auto frameExtents = propertyReply(c, pending.frameExtents, failed);
+    const auto gtkFrameExtents = propertyReply(c, pending.gtkFrameExtents, failed);
+    const auto pid = propertyReply(c, pending.pid, failed);
+    const auto windowClass = propertyReply(c, pending.windowClass, failed);
+    const auto gtkApplicationId = propertyReply(c, pending.gtkApplicationId, failed);
+    const auto kdeDesktopFile = propertyReply(c, pending.kdeDesktopFile, failed);
+    const auto type = propertyReply(c, pending.type, failed);
+    const auto state = propertyReply(c, pending.state, failed);
+    const auto desktop = propertyReply(c, pending.desktop, failed);
+    const auto opacity = propertyReply(c, pending.opacity, failed);
+    if (failed) {
+        return std::nullopt;
+    }
+
+    XcbWindowFacts facts;
+    facts.window = pending.window;
+    if (attributes) {
+        facts.isViewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        facts.isOverrideRedirect = attributes->override_redirect != 0;
+    }
+    if (geometry && origin) {
+        const std::int32_t border = geometry->border_width;
+        const auto decorations = extentsOf(frameExtents.get());
+        const auto shadows = extentsOf(gtkFrameExtents.get());
+        // The origin is inside the border; extents are left, right, top, bottom.
+        facts.frame.x = origin->dst_x - border - decorations[0] + shadows[0];
+        facts.frame.y = origin->dst_y - border - decorations[2] + shadows[2];
+        facts.frame.width = geometry->width + 2 * border + decorations[0] + decorations[1] -
+                            shadows[0] - shadows[1];
+        facts.frame.height = geometry->height + 2 * border + decorations[2] + decorations[3] -
+                             shadows[2] - shadows[3];
+    }
+    if (const auto value = firstValue(pid.get()); value && *value > 0 && *value <= 0x7fffffffu) {
+        facts.pid = static_cast<ProcessIdentifier>(*value);
+    }
+    if (windowClass) {
+        facts.windowClass = parseWindowClass(propertyText(windowClass.get()));
+    }
+    for (const auto* reply : {gtkApplicationId.get(), kdeDesktopFile.get()}) {
+        std::string_view id = propertyText(reply);
+        id = id.substr(0, id.find('\0'));
+        if (id.ends_with(".desktop")) {
+            id.remove_suffix(std::string_view(".desktop").size());
+        }
+        if (!id.empty()) {
+            facts.applicationId = std::string(id);
+            break;
+        }
+    }
+    facts.type = typeOf(propertyValues32(type.get()));
+    for (std::uint32_t atom : propertyValues32(state.get())) {
+        facts.isAbove = facts.isAbove || atom == atoms.stateAbove;
+        facts.isHidden = facts.isHidden || atom == atoms.stateHidden;
+    }
+    facts.desktop = firstValue(desktop.get());
+    facts.opacity = firstValue(opacity.get());
+    return facts;
+}
+
+XcbWindowType XcbWindowReader::typeOf(std::span<const std::uint32_t> types) const
+{
+    // The types are listed in order of preference; the first one known decides.
+    for (std::uint32_t atom : types) {
+        const auto found = std::find_if(typeAtoms.begin(), typeAtoms.end(),
+                                        [&](const auto& entry) { return entry.first == atom; });
+        if (found != typeAtoms.end()) {
+            return found->second;
+        }
+    }
+    return XcbWindowType::normal;
+}
+
+} // namespace halomark::x11
