@@ -11,6 +11,7 @@
 #include "qt/qt_event_source_pump.h"
 #include "qt/qt_main_loop.h"
 #include "qt/qt_panel.h"
+#include "qt/qt_screen_agreement.h"
 #include "qt/qt_settings_store.h"
 #include "qt/qt_status_bar.h"
 #include "qt/qt_termination_signals.h"
@@ -126,6 +127,12 @@ int run(int argc, char** argv)
 
     qt::QtMainLoop mainLoop;
     x11::XcbScreenList screens(connection);
+    // The core's points are the system adapter's, which panels place as Qt's logical
+    // coordinates. Where the two differ (several monitors at a scale other than 1), say so.
+    if (const auto problem = qt::screenDisagreement(screens.screens())) {
+        qWarning("halomark: %s; overlays may appear misplaced on monitors other than the first",
+                 problem->c_str());
+    }
     x11::XcbInputState input(connection, screens, mainLoop);
     qt::QtPanelFactory panels(mainLoop, screens);
     // Translucent overlays need a compositor; followed as compositors start and stop.
