@@ -1,6 +1,7 @@
 #include "qt/qt_application.h"
 
 #include <QApplication>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -59,9 +60,15 @@ void QtApplication::activateIgnoringOtherApps(bool)
 
 void QtApplication::terminate()
 {
+    if (terminated) {
+        return;
+    }
     tellDelegateOfTermination();
-    // Ends the main loop and every loop nested in it.
-    QCoreApplication::exit(0);
+    // Ends the main loop and every loop nested in it. Asked with no loop running, Qt would
+    // end every loop started later at once instead.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
 }
 
 void QtApplication::tellDelegateOfTermination()

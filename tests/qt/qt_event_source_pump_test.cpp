@@ -85,19 +85,5 @@ TEST(QtEventSourcePump, ProcessesWhenTheSocketTurnsReadableAndBeforeTheLoopWaits
     EXPECT_EQ(pump.passCount(), passes);
 }
 
-TEST(QtEventSourcePump, WithoutASocketNothingIsWatched)
-{
-    int passes = 0;
-    QtEventSourcePump pump(-1, [&] {
-        ++passes;
-        return true;
-    });
-    EXPECT_FALSE(pump.isWatching());
-    bool waited = false;
-    QTimer::singleShot(10, [&] { waited = true; });
-    ASSERT_TRUE(runEventsUntil([&] { return waited; }));
-    EXPECT_EQ(passes, 0);
-}
-
 } // namespace
 } // namespace halomark::qt

@@ -158,15 +158,6 @@ TEST(QtMenu, ShowsTitlesMarksEnabledStatesSeparatorsSubmenusAndTheQuitShortcut)
     EXPECT_TRUE(target->chosen.empty());
 }
 
-TEST(QtMenu, KeyEquivalentsBecomeControlShortcuts)
-{
-    EXPECT_EQ(keySequenceFor("q"), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    EXPECT_EQ(keySequenceFor("Q"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
-    EXPECT_EQ(keySequenceFor(","), QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    EXPECT_TRUE(keySequenceFor("").isEmpty());
-    EXPECT_TRUE(keySequenceFor("qq").isEmpty());
-}
-
 TEST(QtMenu, AChosenItemGoesBackToItsTargetAsItWasWhenTheMenuWasFilled)
 {
     auto target = std::make_shared<RecordingTarget>();
