@@ -3,6 +3,7 @@
 // application delegate as its platform, and runs Qt's event loop until the application
 // terminates (the menu's Quit, or SIGTERM, SIGINT or SIGHUP), which removes every overlay.
 #include "app/app_delegate.h"
+#include "app/build_info.h"
 #include "app/platform.h"
 #include "qt/command_line.h"
 #include "qt/qt_alerts.h"
@@ -110,7 +111,7 @@ int run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("halomark"));
     QApplication::setApplicationDisplayName(QStringLiteral("Halomark"));
-    QApplication::setApplicationVersion(QString::fromStdString(qt::versionText()));
+    QApplication::setApplicationVersion(QString::fromUtf8(build_info::version()));
     QGuiApplication::setDesktopFileName(QStringLiteral("halomark"));
     // Closing a dialog must not end a program whose only other window is a tray icon.
     QApplication::setQuitOnLastWindowClosed(false);
