@@ -1,0 +1,179 @@
+// The halomark program: reads the command line, makes sure it is the only instance on this
+// display, connects to the X server, builds the Qt and XCB adapters, hands them to the
+// application delegate as its platform, and runs Qt's event loop until the application
+// terminates (the menu's Quit, or SIGTERM, SIGINT or SIGHUP), which removes every overlay.
+#include "app/app_delegate.h"
+#include "app/build_info.h"
+#include "app/platform.h"
+#include "qt/command_line.h"
+#include "qt/qt_alerts.h"
+#include "qt/qt_application.h"
+#include "qt/qt_color_panel.h"
+#include "qt/qt_event_source_pump.h"
+#include "qt/qt_main_loop.h"
+#include "qt/qt_panel.h"
+#include "qt/qt_screen_agreement.h"
+#include "qt/qt_settings_store.h"
+#include "qt/qt_status_bar.h"
+#include "qt/qt_termination_signals.h"
+#include "qt/qt_workspace.h"
+#include "qt/single_instance_lock.h"
+#include "qt/xdg_autostart_login_item_service.h"
+#include "x11/xcb_accessibility.h"
+#include "x11/xcb_compositor_monitor.h"
+#include "x11/xcb_connection.h"
+#include "x11/xcb_input_state.h"
+#include "x11/xcb_screen_list.h"
+#include "x11/xcb_window_server.h"
+#include "x11/xcb_workspace.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QString>
+#include <QtGlobal>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace halomark;
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// Returns the exit code when the program should stop before starting: after printing the
+// version or the help, for a wrong command line, or when another instance runs.
+std::optional<int> handleCommandLine(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const qt::CommandLine line = qt::parseCommandLine(arguments);
+    switch (line.action) {
+    case qt::CommandLine::Action::run:
+        return std::nullopt;
+    case qt::CommandLine::Action::showVersion:
+        std::printf("%s\n", qt::versionText().c_str());
+        return 0;
+    case qt::CommandLine::Action::showHelp:
+        std::fputs(qt::helpText(argc > 0 ? argv[0] : "halomark").c_str(), stdout);
+        return 0;
+    case qt::CommandLine::Action::reject:
+        break;
+    }
+    std::fprintf(stderr, "halomark: %s\nTry 'halomark --help'.\n", line.error.c_str());
+    return kExitUsage;
+}
+
+int run(int argc, char** argv)
+{
+    qt::SingleInstanceLock instance(qt::SingleInstanceLock::defaultPath());
+    switch (instance.tryAcquire()) {
+    case qt::SingleInstanceLock::Result::acquired:
+        break;
+    case qt::SingleInstanceLock::Result::heldByAnother:
+        if (const auto pid = instance.holder()) {
+            std::fprintf(stderr,
+                         "halomark: Halomark is already running on this display (process %d)\n",
+                         static_cast<int>(*pid));
+        } else {
+            std::fputs("halomark: Halomark is already running on this display\n", stderr);
+        }
+        return kExitFailure;
+    case qt::SingleInstanceLock::Result::unavailable:
+        // Better a second instance than none: the user asked for this one.
+        std::fprintf(stderr, "halomark: cannot tell whether another instance runs (%s: %s)\n",
+                     qPrintable(instance.path()), qPrintable(instance.errorDescription()));
+        break;
+    }
+
+    // The adapters' own connection, opened first so that a missing display is reported plainly
+    // instead of by the toolkit's abort.
+    x11::XcbConnection connection;
+    if (!connection.isConnected()) {
+        std::fprintf(stderr, "halomark: cannot connect to the X display '%s': %s\n",
+                     qPrintable(qEnvironmentVariable("DISPLAY")),
+                     connection.errorDescription().c_str());
+        return kExitFailure;
+    }
+    connection.setLostHandler([](const std::string& reason) {
+        qWarning("halomark: the connection to the X display was lost: %s", reason.c_str());
+    });
+
+    // The overlays and the polling work on X11 only; under a Wayland session Qt would
+    // otherwise pick its Wayland platform while the adapters read the X server.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("halomark"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Halomark"));
+    QApplication::setApplicationVersion(QString::fromUtf8(build_info::version()));
+    QGuiApplication::setDesktopFileName(QStringLiteral("halomark"));
+    // Closing a dialog must not end a program whose only other window is a tray icon.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        std::fprintf(stderr, "halomark: needs Qt's X11 platform (xcb), not '%s'\n",
+                     qPrintable(QGuiApplication::platformName()));
+        return kExitFailure;
+    }
+
+    qt::QtEventSourcePump pump(connection.fileDescriptor(), [&connection] {
+        connection.processPendingEvents();
+        return connection.isConnected();
+    });
+
+    qt::QtMainLoop mainLoop;
+    x11::XcbScreenList screens(connection);
+    // The core's points are the system adapter's, which panels place as Qt's logical
+    // coordinates. Where the two differ (several monitors at a scale other than 1), say so.
+    if (const auto problem = qt::screenDisagreement(screens.screens())) {
+        qWarning("halomark: %s; overlays may appear misplaced on monitors other than the first",
+                 problem->c_str());
+    }
+    x11::XcbInputState input(connection, screens, mainLoop);
+    qt::QtPanelFactory panels(mainLoop, screens);
+    // Translucent overlays need a compositor; followed as compositors start and stop.
+    x11::XcbCompositorMonitor compositor(connection);
+    panels.setCompositorActive(compositor.isCompositing());
+    compositor.setChangeHandler([&panels](bool active) { panels.setCompositorActive(active); });
+    qt::QtSettingsStore settings;
+    x11::XcbWorkspace runningApplications(connection);
+    qt::QtWorkspace<x11::XcbWorkspace> workspace(runningApplications, qt::QtDesktopServices());
+    x11::XcbWindowServer windowServer(connection, screens, workspace.ownProcessIdentifier());
+    x11::XcbAccessibility accessibility(connection, screens);
+    qt::QtStatusBar statusBar;
+    qt::QtAlerts alerts;
+    qt::QtColorPanel colorPanel;
+    qt::XdgAutostartLoginItemService loginItems;
+    qt::QtApplication app;
+
+    Platform platform{mainLoop,     input,         screens,   panels,    settings,
+                      windowServer, accessibility, workspace, statusBar, alerts,
+                      colorPanel,   loginItems,    app};
+
+    qt::QtTerminationSignals terminationSignals([&app](int) { app.terminate(); });
+
+    auto delegate = std::make_shared<AppDelegate>(platform);
+    app.setDelegate(delegate);
+    const int code = app.run();
+
+    // The delegate goes first, with its overlays; their windows are deleted on a later turn
+    // of the loop, which is run here once so that they go while Qt is still there.
+    delegate.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const auto code = handleCommandLine(argc, argv)) {
+        return *code;
+    }
+    return run(argc, argv);
+}
