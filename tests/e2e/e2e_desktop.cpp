@@ -283,6 +283,14 @@ xcb_window_t DesktopScreen::activeWindow()
     return values.empty() ? xcb_window_t{XCB_WINDOW_NONE} : values.front();
 }
 
+std::pair<int, int> DesktopScreen::pointer()
+{
+    xcb_connection_t* c = connection.raw();
+    XcbReply<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection.root()), nullptr));
+    return reply ? std::pair<int, int>{reply->root_x, reply->root_y} : std::pair<int, int>{-1, -1};
+}
+
 bool DesktopScreen::isCompositing()
 {
     xcb_connection_t* c = connection.raw();
@@ -350,14 +358,7 @@ bool movePointer(int x, int y)
         return false;
     }
     DesktopScreen screen;
-    return waitUntil(
-        [&] {
-            xcb_connection_t* c = screen.xcb().raw();
-            XcbReply<xcb_query_pointer_reply_t> pointer(
-                xcb_query_pointer_reply(c, xcb_query_pointer(c, screen.xcb().root()), nullptr));
-            return pointer && pointer->root_x == x && pointer->root_y == y;
-        },
-        2s);
+    return waitUntil([&] { return screen.pointer() == std::pair{x, y}; }, 2s);
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments,

@@ -126,6 +126,8 @@ public:
     std::optional<PixelRect> frameOf(xcb_window_t client);
     std::optional<PixelRect> clientAreaOf(xcb_window_t client);
     xcb_window_t activeWindow();
+    // Where the pointer is.
+    std::pair<int, int> pointer();
     // Whether a compositing manager owns _NET_WM_CM_S0.
     bool isCompositing();
 

@@ -17,6 +17,8 @@ void EndToEndTest::SetUp()
     ASSERT_TRUE(screen->isConnected()) << screen->xcb().errorDescription();
     folder = std::make_unique<TemporaryFolder>();
     ASSERT_FALSE(folder->path().empty());
+    std::error_code ignored;
+    std::filesystem::remove(artifactPath("failure"), ignored); // from an earlier run
     compositorAtStart = screen->isCompositing();
 }
 

@@ -50,6 +50,7 @@ protected:
 
     // Saves the screen next to the test log under the test's name and the given suffix.
     std::filesystem::path saveArtifact(const std::string& suffix);
+    std::filesystem::path artifactPath(const std::string& suffix);
 
     // Holds Super as a person taps it: down, the given time, up.
     void tapSuper(std::chrono::milliseconds hold = 80ms);

@@ -1,6 +1,9 @@
 #include "halomark_program.h"
 
+#include <algorithm>
 #include <cctype>
+#include <map>
+#include <tuple>
 
 namespace halomark::e2e {
 
@@ -44,6 +47,8 @@ bool HalomarkProgram::start(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> command{halomarkExecutable().string()};
     command.insert(command.end(), arguments.begin(), arguments.end());
+    std::error_code ignored;
+    std::filesystem::create_directories(home, ignored);
     child = std::make_unique<ChildProcess>(command, environment(), home / "halomark.log");
     if (!child->started()) {
         return false;
@@ -59,7 +64,17 @@ HalomarkProgram::startAnother(const std::filesystem::path& logFile) const
                                           environment(), logFile);
 }
 
-std::vector<TopLevelWindow> HalomarkProgram::overlays()
+namespace {
+
+// Every overlay panel covers a whole monitor or a monitor's usable area.
+bool hasPanelGeometry(const PixelRect& rect)
+{
+    return rect == kLeftMonitor || rect == kRightMonitor || rect == kLeftUsableArea;
+}
+
+} // namespace
+
+std::vector<TopLevelWindow> HalomarkProgram::windowsOfTheProgram()
 {
     std::vector<TopLevelWindow> found;
     if (!child) {
@@ -67,11 +82,19 @@ std::vector<TopLevelWindow> HalomarkProgram::overlays()
     }
     for (const TopLevelWindow& window : screen.topLevelWindows()) {
         if (window.pid == static_cast<std::uint32_t>(child->pid()) && window.viewable &&
-            window.overrideRedirect && !window.isMenu && !window.inputOnly &&
-            window.rect.width >= 200 && window.rect.height >= 200) {
+            window.overrideRedirect && !window.inputOnly) {
             found.push_back(window);
         }
     }
+    return found;
+}
+
+std::vector<TopLevelWindow> HalomarkProgram::overlays()
+{
+    auto found = windowsOfTheProgram();
+    std::erase_if(found, [](const TopLevelWindow& window) {
+        return window.isMenu || !hasPanelGeometry(window.rect);
+    });
     return found;
 }
 
@@ -94,16 +117,12 @@ std::vector<TopLevelWindow> HalomarkProgram::leftVeils()
 
 std::vector<TopLevelWindow> HalomarkProgram::menus()
 {
-    std::vector<TopLevelWindow> found;
-    if (!child) {
-        return found;
-    }
-    for (const TopLevelWindow& window : screen.topLevelWindows()) {
-        if (window.pid == static_cast<std::uint32_t>(child->pid()) && window.viewable &&
-            window.isMenu) {
-            found.push_back(window);
-        }
-    }
+    // Popups: neither a panel nor a tooltip, which is a single line of text.
+    auto found = windowsOfTheProgram();
+    std::erase_if(found, [](const TopLevelWindow& window) {
+        return !window.isMenu &&
+               (hasPanelGeometry(window.rect) || window.rect.width < 50 || window.rect.height < 50);
+    });
     return found;
 }
 
@@ -122,21 +141,96 @@ std::optional<PixelRect> HalomarkProgram::trayIcon()
     return std::nullopt;
 }
 
+namespace {
+
+// The picture of a window once it has stopped changing (a menu paints after it maps).
+Image settledPicture(DesktopScreen& screen, const PixelRect& rect)
+{
+    Image image = screen.grab(rect);
+    waitUntil(
+        [&] {
+            Image again = screen.grab(rect);
+            const bool settled = again.differingPixels(image) == 0;
+            image = std::move(again);
+            return settled;
+        },
+        1s);
+    return image;
+}
+
+bool clickAt(int x, int y)
+{
+    return movePointer(x, y) && xdotool({"click", "1"});
+}
+
+} // namespace
+
+std::vector<std::pair<int, int>> menuItemRows(const Image& menu)
+{
+    const PixelRect& r = menu.area();
+    std::map<std::tuple<int, int, int>, int> counts;
+    for (int y = r.y; y < r.bottom(); ++y) {
+        for (int x = r.x; x < r.right(); ++x) {
+            const Rgb c = menu.at(x, y);
+            ++counts[{c.red, c.green, c.blue}];
+        }
+    }
+    if (counts.empty()) {
+        return {};
+    }
+    const auto background = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                return a.second < b.second;
+                            })->first;
+    std::vector<std::pair<int, int>> rows;
+    for (int y = r.y + 3; y < r.bottom() - 3; ++y) {
+        bool blank = true;
+        for (int x = r.x + 3; x < r.right() - 3 && blank; ++x) {
+            const Rgb c = menu.at(x, y);
+            blank = std::tuple{c.red, c.green, c.blue} == background;
+        }
+        if (blank) {
+            continue;
+        }
+        if (!rows.empty() && rows.back().first + rows.back().second == y) {
+            ++rows.back().second;
+        } else {
+            rows.emplace_back(y, 1);
+        }
+    }
+    std::erase_if(rows, [](auto& row) { return row.second <= 3; }); // separators
+    return rows;
+}
+
 bool HalomarkProgram::openMenu()
 {
     const auto icon = trayIcon();
-    if (!icon || !movePointer(icon->centerX(), icon->centerY())) {
+    if (!icon || !clickAt(icon->centerX(), icon->centerY())) {
         return false;
     }
-    xdotool({"click", "1"});
-    if (!waitUntil([&] { return !menus().empty(); }, 3s)) {
-        return false;
+    // Mapped, then painted: a menu's first showing takes a moment to draw its items.
+    return waitUntil(
+        [&] {
+            const auto open = menus();
+            return !open.empty() &&
+                   !menuItemRows(settledPicture(screen, open.front().rect)).empty();
+        },
+        5s);
+}
+
+std::vector<std::pair<TopLevelWindow, Image>> HalomarkProgram::openMenus()
+{
+    std::vector<std::pair<TopLevelWindow, Image>> found;
+    for (const TopLevelWindow& menu : menus()) {
+        found.emplace_back(menu, settledPicture(screen, menu.rect));
     }
-    if (pointerRest) {
-        return movePointer(pointerRest->first, pointerRest->second);
-    }
-    const TopLevelWindow menu = menus().front();
-    return movePointer(menu.rect.right() + 200, menu.rect.y);
+    return found;
+}
+
+bool HalomarkProgram::closeMenus()
+{
+    // The right monitor's bare desktop is far from the tray's menus.
+    clickAt(kRightMonitor.x + 300, kRightMonitor.bottom() - 100);
+    return waitUntil([&] { return menus().empty(); }, 3s);
 }
 
 bool HalomarkProgram::choose(MenuEntry entry, int submenuPosition)
@@ -144,18 +238,45 @@ bool HalomarkProgram::choose(MenuEntry entry, int submenuPosition)
     if (!openMenu()) {
         return false;
     }
-    std::vector<std::string> keys{"key", "--delay", "60"};
-    for (int i = 0; i < static_cast<int>(entry); ++i) {
-        keys.push_back("Down");
+    const auto [menu, picture] = openMenus().front();
+    const auto rows = menuItemRows(picture);
+    const auto index = static_cast<std::size_t>(entry) - 1;
+    if (rows.size() <= index) {
+        closeMenus();
+        return false;
+    }
+    const int y = rows[index].first + rows[index].second / 2;
+    if (!clickAt(menu.rect.x + menu.rect.width / 3, y)) {
+        return false;
     }
     if (submenuPosition > 0) {
-        keys.push_back("Right");
-        for (int i = 1; i < submenuPosition; ++i) {
-            keys.push_back("Down");
+        std::optional<std::pair<TopLevelWindow, Image>> submenu;
+        waitUntil(
+            [&] {
+                for (auto& open : openMenus()) {
+                    if (open.first.id != menu.id && !menuItemRows(open.second).empty()) {
+                        submenu = std::move(open);
+                    }
+                }
+                return submenu.has_value();
+            },
+            5s);
+        const auto subrows =
+            submenu ? menuItemRows(submenu->second) : std::vector<std::pair<int, int>>{};
+        if (subrows.size() < static_cast<std::size_t>(submenuPosition)) {
+            closeMenus();
+            return false;
+        }
+        const auto& row = subrows[static_cast<std::size_t>(submenuPosition) - 1];
+        // Straight across into the submenu first, then along it, so that the pointer never
+        // crosses another item of the parent menu.
+        const int x = submenu->first.rect.x + submenu->first.rect.width / 3;
+        movePointer(x, y);
+        if (!clickAt(x, row.first + row.second / 2)) {
+            return false;
         }
     }
-    keys.push_back("Return");
-    return xdotool(keys) && waitUntil([&] { return menus().empty(); }, 3s);
+    return waitUntil([&] { return menus().empty(); }, 3s);
 }
 
 std::optional<std::string> HalomarkProgram::setting(const std::string& key) const

@@ -18,8 +18,7 @@ namespace halomark::e2e {
 // Where the program under test was built.
 std::filesystem::path halomarkExecutable();
 
-// The top-level items of the tray menu that the arrow keys reach while the program is enabled,
-// counted from the top (separators are skipped by the keys).
+// The top-level items of the tray menu, counted from the top without the separators.
 enum class MenuEntry
 {
     enableHalomark = 1,
@@ -34,6 +33,11 @@ enum class MenuEntry
     support = 10,
     quit = 11,
 };
+
+// The rows of a menu's picture that hold an item's text, as (first row, height), top to bottom:
+// runs of rows that are not plain background, leaving out the thin separator lines and the
+// frame.
+std::vector<std::pair<int, int>> menuItemRows(const Image& menu);
 
 class HalomarkProgram
 {
@@ -58,26 +62,29 @@ public:
     bool isRunning() { return child && child->isRunning(); }
     std::string log() const { return child ? child->log() : std::string(); }
 
-    // Its mapped override-redirect windows that are overlay panels (not menus, not the tray
-    // icon before it docks): each covers a whole monitor or a monitor's usable area.
+    // Its mapped override-redirect windows that are overlay panels: each covers a whole
+    // monitor or a monitor's usable area (which tells them from menus, tooltips and the tray
+    // icon before it docks).
     std::vector<TopLevelWindow> overlays();
     // Those over a whole monitor: ring and selection panels (and the right monitor's veil,
     // whose usable area is the whole monitor).
     std::vector<TopLevelWindow> monitorPanels();
     // Those over the left monitor's usable area: its veil.
     std::vector<TopLevelWindow> leftVeils();
-    // Its mapped menu popups.
+    // Its mapped menu popups: its other override-redirect windows, bar tooltips.
     std::vector<TopLevelWindow> menus();
     // Where its icon sits in the tray.
     std::optional<PixelRect> trayIcon();
 
-    // Opens the tray menu with a click on the icon and waits for the popup; the pointer then
-    // goes to rest away from the menu (to the given point, if any), so only keys choose.
+    // Opens the tray menu with a click on the icon and waits until the popup is painted.
     bool openMenu();
-    void setPointerRest(int x, int y) { pointerRest = {x, y}; }
-    // Opens the menu, walks to the entry with the arrow keys, and chooses it, or opens its
-    // submenu and chooses the submenu's entry at the given position (1 for the first). Waits
-    // until every menu has closed.
+    // The open menus' pictures, the first one opened first.
+    std::vector<std::pair<TopLevelWindow, Image>> openMenus();
+    // Closes the open menus with a click on the bare desktop beside them.
+    bool closeMenus();
+    // Opens the menu and clicks the entry, or opens its submenu with a click and clicks the
+    // submenu's entry at the given position (1 for the first), as a person does. Waits until
+    // every menu has closed. The pointer stays where it clicked.
     bool choose(MenuEntry entry, int submenuPosition = 0);
 
     const std::filesystem::path& configHome() const { return home; }
@@ -88,11 +95,12 @@ public:
 
 private:
     std::map<std::string, std::string> environment() const;
+    // Its mapped override-redirect windows.
+    std::vector<TopLevelWindow> windowsOfTheProgram();
 
     DesktopScreen& screen;
     std::filesystem::path home;
     std::unique_ptr<ChildProcess> child;
-    std::optional<std::pair<int, int>> pointerRest;
 };
 
 } // namespace halomark::e2e

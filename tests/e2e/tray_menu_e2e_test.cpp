@@ -6,51 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace halomark::e2e {
 namespace {
-
-// The runs of pixel rows of a menu that are not plain background (the most common colour):
-// item texts, and thin separator lines. The outermost columns (the frame) are left out.
-std::vector<std::pair<int, int>> contentBands(const Image& menu)
-{
-    const PixelRect& r = menu.area();
-    std::map<std::tuple<int, int, int>, int> counts;
-    for (int y = r.y; y < r.bottom(); ++y) {
-        for (int x = r.x; x < r.right(); ++x) {
-            const Rgb c = menu.at(x, y);
-            ++counts[{c.red, c.green, c.blue}];
-        }
-    }
-    const auto background = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                                return a.second < b.second;
-                            })->first;
-    std::vector<std::pair<int, int>> bands; // first row, height
-    for (int y = r.y + 3; y < r.bottom() - 3; ++y) {
-        bool blank = true;
-        for (int x = r.x + 3; x < r.right() - 3 && blank; ++x) {
-            const Rgb c = menu.at(x, y);
-            blank = std::tuple{c.red, c.green, c.blue} == background;
-        }
-        if (blank) {
-            continue;
-        }
-        if (!bands.empty() && bands.back().first + bands.back().second == y) {
-            ++bands.back().second;
-        } else {
-            bands.emplace_back(y, 1);
-        }
-    }
-    return bands;
-}
-
-std::vector<std::pair<int, int>> textBands(const Image& menu)
-{
-    auto bands = contentBands(menu);
-    std::erase_if(bands, [](auto& band) { return band.second <= 3; });
-    return bands;
-}
 
 class TrayMenuTest : public EndToEndTest
 {
@@ -58,24 +15,10 @@ protected:
     Image openAndGrabMenu(const std::string& name)
     {
         EXPECT_TRUE(halomark->openMenu());
-        const auto popups = halomark->menus();
-        if (popups.empty()) {
-            return {};
-        }
-        // Let it finish painting: the image stops changing.
-        Image image = screen->grab(popups.front().rect);
-        waitUntil(
-            [&] {
-                Image again = screen->grab(popups.front().rect);
-                const bool settled = again.differingPixels(image) == 0;
-                image = std::move(again);
-                return settled;
-            },
-            1s);
+        const auto open = halomark->openMenus();
         saveArtifact(name);
-        xdotool({"key", "Escape"});
-        EXPECT_TRUE(waitUntil([&] { return halomark->menus().empty(); }, 2s));
-        return image;
+        EXPECT_TRUE(halomark->closeMenus());
+        return open.empty() ? Image() : open.front().second;
     }
 };
 
@@ -85,7 +28,7 @@ TEST_F(TrayMenuTest, ChoosingJapaneseRenamesEveryItemOfTheMenu)
     ASSERT_TRUE(halomark && halomark->isRunning());
     const Image english = openAndGrabMenu("menu-english");
     ASSERT_FALSE(english.empty()) << "no menu opened on a click on the tray icon";
-    const auto englishItems = textBands(english);
+    const auto englishItems = menuItemRows(english);
     EXPECT_EQ(englishItems.size(), 11u) << "items counted in the English menu";
 
     // Language is the fifth item; Japanese the second entry of its submenu.
@@ -95,7 +38,7 @@ TEST_F(TrayMenuTest, ChoosingJapaneseRenamesEveryItemOfTheMenu)
 
     const Image japanese = openAndGrabMenu("menu-japanese");
     ASSERT_FALSE(japanese.empty());
-    const auto japaneseItems = textBands(japanese);
+    const auto japaneseItems = menuItemRows(japanese);
     ASSERT_EQ(japaneseItems.size(), englishItems.size()) << "items counted in the Japanese menu";
     // Every item reads differently: its band of pixels differs from the English one.
     const int width = std::min(english.area().width, japanese.area().width) - 6;
@@ -153,17 +96,19 @@ TEST_F(TrayMenuTest, ChoosingAColourShowsAPreviewRingInItAndStoresIt)
     ASSERT_TRUE(halomark && halomark->isRunning());
     EXPECT_EQ(halomark->setting("Halomark.colorChoice"), std::nullopt);
 
-    // Red is the second entry of the colour submenu; the pointer waits over the terminal.
-    halomark->setPointerRest(client->centerX(), client->centerY());
+    // Red is the second entry of the colour submenu. The preview ring shows where the pointer
+    // is, on the item just clicked.
     ASSERT_TRUE(halomark->choose(MenuEntry::color, 2));
     const auto chosen = Clock::now();
-    EXPECT_TRUE(ringAppears(*screen, client->centerX(), client->centerY(), isRedStroke, 2s))
+    const auto [px, py] = screen->pointer();
+    EXPECT_TRUE(ringAppears(*screen, px, py, isRedStroke, 2s))
         << "no red preview ring at the pointer";
     RecordProperty("preview_ring_after_choice_ms", static_cast<int>(secondsSince(chosen) * 1000));
     EXPECT_EQ(halomark->setting("Halomark.colorChoice"), "\"red\"");
     ASSERT_TRUE(waitUntil([&] { return halomark->monitorPanels().size() <= 1; }, 3s));
 
     // The next tap draws its ring in red too.
+    ASSERT_TRUE(movePointer(client->centerX(), client->centerY()));
     tapSuper();
     EXPECT_TRUE(ringAppears(*screen, client->centerX(), client->centerY(), isRedStroke, 1s));
 }
