@@ -84,12 +84,16 @@ HalomarkProgram& EndToEndTest::launch(const std::map<std::string, std::string>& 
     return *halomark;
 }
 
-std::filesystem::path EndToEndTest::saveArtifact(const std::string& suffix)
+std::filesystem::path EndToEndTest::artifactPath(const std::string& suffix)
 {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string name = std::string(test->test_suite_name()) + "." + test->name();
-    const auto path =
-        std::filesystem::path(HALOMARK_E2E_ARTIFACTS) / (name + "." + suffix + ".png");
+    return std::filesystem::path(HALOMARK_E2E_ARTIFACTS) / (name + "." + suffix + ".png");
+}
+
+std::filesystem::path EndToEndTest::saveArtifact(const std::string& suffix)
+{
+    const auto path = artifactPath(suffix);
     saveScreenshot(path);
     return path;
 }
