@@ -1,3 +1,4 @@
+#include "event_loop.h"
 #include "qt/qt_main_loop.h"
 
 #include <QEventLoop>
@@ -16,25 +17,7 @@
 namespace halomark::qt {
 namespace {
 
-// Runs Qt's event loop until the condition holds or the limit passes; true when it holds.
-// The limit only keeps a failing test from hanging: no test depends on how long things take.
-bool runEventsUntil(const std::function<bool()>& condition, int limitMilliseconds = 3000)
-{
-    if (condition()) {
-        return true;
-    }
-    QEventLoop events;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &events, [&] {
-        if (condition()) {
-            events.quit();
-        }
-    });
-    check.start(1);
-    QTimer::singleShot(limitMilliseconds, &events, &QEventLoop::quit);
-    events.exec();
-    return condition();
-}
+using testing::runEventsUntil;
 
 // Lets the loop run until work posted after the given delay has run, so that a test can
 // tell that something else did not happen in the meantime.

@@ -3,6 +3,7 @@
 // window, a panel that takes the mouse takes it, the veil blends over a window, and without a
 // compositor nothing hides the screen.
 #include "desktop.h"
+#include "event_loop.h"
 
 #include "focus/focus_cue_dimming_view.h"
 #include "locator/appearance_settings.h"
@@ -32,25 +33,13 @@
 namespace halomark::qt {
 namespace {
 
-using x11::testing::desktopScript;
-
+// Windows on the shared X desktop can take longer to settle than offscreen ones.
 bool runEventsUntil(const std::function<bool()>& condition, int limitMilliseconds = 5000)
 {
-    if (condition()) {
-        return true;
-    }
-    QEventLoop events;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &events, [&] {
-        if (condition()) {
-            events.quit();
-        }
-    });
-    check.start(5);
-    QTimer::singleShot(limitMilliseconds, &events, &QEventLoop::quit);
-    events.exec();
-    return condition();
+    return testing::runEventsUntil(condition, limitMilliseconds);
 }
+
+using x11::testing::desktopScript;
 
 void runEventsFor(int milliseconds)
 {

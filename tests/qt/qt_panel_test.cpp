@@ -1,3 +1,4 @@
+#include "event_loop.h"
 #include "qt/qt_panel.h"
 
 #include "focus/focus_cue_dimming_view.h"
@@ -28,23 +29,7 @@
 namespace halomark::qt {
 namespace {
 
-bool runEventsUntil(const std::function<bool()>& condition, int limitMilliseconds = 3000)
-{
-    if (condition()) {
-        return true;
-    }
-    QEventLoop events;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &events, [&] {
-        if (condition()) {
-            events.quit();
-        }
-    });
-    check.start(1);
-    QTimer::singleShot(limitMilliseconds, &events, &QEventLoop::quit);
-    events.exec();
-    return condition();
-}
+using testing::runEventsUntil;
 
 void runEventsFor(int milliseconds)
 {
