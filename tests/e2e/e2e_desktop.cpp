@@ -277,6 +277,16 @@ std::optional<PixelRect> DesktopScreen::frameOf(xcb_window_t client)
                      area->height + top + bottom};
 }
 
+std::optional<xcb_window_t> DesktopScreen::managedWindowOf(pid_t pid)
+{
+    for (std::uint32_t window : cardinals(connection.root(), "_NET_CLIENT_LIST")) {
+        if (cardinals(window, "_NET_WM_PID") == std::vector{static_cast<std::uint32_t>(pid)}) {
+            return window;
+        }
+    }
+    return std::nullopt;
+}
+
 xcb_window_t DesktopScreen::activeWindow()
 {
     const auto values = cardinals(connection.root(), "_NET_ACTIVE_WINDOW");
@@ -497,26 +507,12 @@ bool BlueTerminal::waitForWindow()
     if (!process.started()) {
         return false;
     }
-    const auto pid = static_cast<std::uint32_t>(process.pid());
     return waitUntil(
         [&] {
-            for (std::uint32_t window : [&] {
-                     x11::XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-                         screen.xcb().raw(),
-                         x11::requestProperty(screen.xcb(), screen.xcb().root(),
-                                              screen.xcb().atom("_NET_CLIENT_LIST")),
-                         nullptr));
-                     return x11::propertyValues32(reply.get());
-                 }()) {
-                x11::XcbReply<xcb_get_property_reply_t> owner(xcb_get_property_reply(
-                    screen.xcb().raw(),
-                    x11::requestProperty(screen.xcb(), window, screen.xcb().atom("_NET_WM_PID")),
-                    nullptr));
-                const auto pids = x11::propertyValues32(owner.get());
-                if (!pids.empty() && pids.front() == pid && screen.frameOf(window)) {
-                    windowId = window;
-                    return true;
-                }
+            if (const auto window = screen.managedWindowOf(process.pid());
+                window && screen.frameOf(*window)) {
+                windowId = *window;
+                return true;
             }
             return false;
         },

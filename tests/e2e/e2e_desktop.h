@@ -125,6 +125,8 @@ public:
     // and its client area, in root coordinates.
     std::optional<PixelRect> frameOf(xcb_window_t client);
     std::optional<PixelRect> clientAreaOf(xcb_window_t client);
+    // The window that the window manager manages for a process, once it has mapped it.
+    std::optional<xcb_window_t> managedWindowOf(pid_t pid);
     xcb_window_t activeWindow();
     // Where the pointer is.
     std::pair<int, int> pointer();

@@ -82,7 +82,7 @@ TEST_F(PointerLocatorTest, ASuperTapShowsARingThatShrinksOntoThePointerAndIsGone
         const RingMeasure outline = measureRing(shot, x, y, isDarkOutline);
         EXPECT_GE(outline.cuePixels, 100) << "no dark outline around the white ring";
         EXPECT_NEAR(outline.radius, ring.radius, 3);
-        // Let that ring run out before the panel's lifetime is measured below.
+        // That ring runs out before the screen is compared with how it was.
         waitUntil([&] { return secondsSince(start) > 1.5 && halomark->monitorPanels().empty(); },
                   3s);
     }
