@@ -1,4 +1,3 @@
-#include "app/app_delegate.h"
 #include "app/build_info.h"
 #include "app_test_platform.h"
 #include "locator/ring_animation_view.h"
@@ -14,47 +13,8 @@ namespace {
 using app_test::SimulatedPlatform;
 using Choice = AppearanceSettings::ColorChoice;
 
-class AppDelegateTest : public ::testing::Test
-{
-protected:
-    void launch()
-    {
-        delegate = std::make_shared<AppDelegate>(sim.platform, localization, appearance);
-        sim.application.setDelegate(delegate);
-        ASSERT_TRUE(sim.application.finishLaunching());
-    }
-
-    sim::SimStatusItem& statusItem() { return *sim.statusBar.lastItem(); }
-    const std::vector<MenuItem>& items() { return statusItem().menu()->items(); }
-    std::vector<std::string> titles(const Menu& menu)
-    {
-        std::vector<std::string> result;
-        for (const MenuItem& entry : menu.items()) {
-            result.push_back(entry.isSeparator ? "---" : entry.title);
-        }
-        return result;
-    }
-    // The titles of the entries of a submenu that carry the check mark.
-    std::vector<std::string> checked(std::size_t index)
-    {
-        std::vector<std::string> result;
-        for (const MenuItem& entry : items().at(index).submenu->items()) {
-            if (entry.state == MenuItemState::on) {
-                result.push_back(entry.title);
-            }
-        }
-        return result;
-    }
-    bool choose(const std::vector<std::string>& path) { return statusItem().choose(path); }
-    std::size_t rings() const { return sim.visiblePanels(PanelKind::ring).size(); }
-
-    SimulatedPlatform sim;
-    std::shared_ptr<LocalizationManager> localization = std::make_shared<LocalizationManager>(
-        sim.settings, [this] { return sim.desktop.workspace.preferredLanguages(); });
-    std::shared_ptr<AppearanceSettings> appearance =
-        std::make_shared<AppearanceSettings>(sim.settings);
-    std::shared_ptr<AppDelegate> delegate;
-};
+class AppDelegateTest : public app_test::ShellTest
+{};
 
 TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemAndStartsBothMonitors)
 {
@@ -226,7 +186,7 @@ TEST_F(AppDelegateTest, SwitchingTheHighlightOnLooksTheWindowUpAgainAfterAMoment
     launch();
     ASSERT_TRUE(choose({"Highlight Active Window"}));
     EXPECT_FALSE(delegate->appModel->focusCueMonitor->isRunning());
-    EXPECT_EQ(sim.visiblePanels(PanelKind::veil).size(), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 0u);
 
     // Passes resolve every 0.05 s from the start; the extra lookup lands in between at 0.18 s.
     ASSERT_TRUE(choose({"Highlight Active Window"}));
@@ -237,7 +197,7 @@ TEST_F(AppDelegateTest, SwitchingTheHighlightOnLooksTheWindowUpAgainAfterAMoment
     EXPECT_EQ(windows.listCopyCount(), beforeRefresh);
     sim.wait(0.0002);
     EXPECT_EQ(windows.listCopyCount(), beforeRefresh + 1);
-    EXPECT_EQ(sim.visiblePanels(PanelKind::veil).size(), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 1u);
 
     // With the master switch off, switching the highlight on starts nothing, and the lookup
     // 0.18 s later does nothing either.
@@ -266,7 +226,7 @@ TEST_F(AppDelegateTest, ColourChangesInQuickSuccessionGiveOnePreviewRingAfterThe
     sim.wait(0.1199);
     EXPECT_EQ(sim.panels.createdCount(), 0);
     sim.wait(0.0002);
-    ASSERT_EQ(rings(), 1u);
+    ASSERT_EQ(sim.visible(PanelKind::ring), 1u);
     auto view = std::dynamic_pointer_cast<RingAnimationView>(
         sim.visiblePanels(PanelKind::ring)[0]->contentView());
     ASSERT_TRUE(view);

@@ -1,7 +1,6 @@
 // The whole application on the simulated platform, used as a person would use it: launched
 // with an empty settings store, driven with the keyboard, the mouse and the status menu, and
 // quit from the menu. Everything below the shell is the real code.
-#include "app/app_delegate.h"
 #include "app_test_platform.h"
 #include "focus/focus_cue_dimming_view.h"
 #include "locator/ring_animation_view.h"
@@ -19,25 +18,11 @@ using app_test::browserFrame;
 using app_test::browserPid;
 using app_test::browserWindow;
 using app_test::editorFrame;
-using app_test::SimulatedPlatform;
 using Write = sim::SimSettingsStore::Write;
 
-class ApplicationSessionTest : public ::testing::Test
+class ApplicationSessionTest : public app_test::ShellTest
 {
 protected:
-    void launch()
-    {
-        delegate = std::make_shared<AppDelegate>(sim.platform, localization, appearance);
-        sim.application.setDelegate(delegate);
-        ASSERT_TRUE(sim.application.finishLaunching());
-    }
-
-    sim::SimStatusItem& statusItem() { return *sim.statusBar.lastItem(); }
-    const std::vector<MenuItem>& items() { return statusItem().menu()->items(); }
-    bool choose(const std::vector<std::string>& path) { return statusItem().choose(path); }
-    std::string text(Key key) const { return localization->string(key); }
-
-    std::size_t visible(PanelKind kind) const { return sim.visiblePanels(kind).size(); }
     // The window the veil is cut around, as the one veil on screen shows it, in global
     // coordinates; nothing without exactly one veil with a hole.
     std::optional<Rect> highlightedFrame() const
@@ -55,13 +40,6 @@ protected:
         return Rect{hole.minX() + panel.minX(), hole.minY() + panel.minY(), hole.width(),
                     hole.height()};
     }
-
-    SimulatedPlatform sim;
-    std::shared_ptr<LocalizationManager> localization = std::make_shared<LocalizationManager>(
-        sim.settings, [this] { return sim.desktop.workspace.preferredLanguages(); });
-    std::shared_ptr<AppearanceSettings> appearance =
-        std::make_shared<AppearanceSettings>(sim.settings);
-    std::shared_ptr<AppDelegate> delegate;
 };
 
 TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
@@ -77,14 +55,14 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
 
     // The active window is highlighted as soon as the monitor has looked.
     sim.wait(0.1);
-    EXPECT_EQ(visible(PanelKind::veil), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 1u);
     EXPECT_EQ(highlightedFrame(), editorFrame);
 
     // A Command tap shows one ring at the pointer, which goes away by itself.
     sim.input.movePointer({500, 400});
     sim.tapCommand();
     sim.wait(0.05);
-    ASSERT_EQ(visible(PanelKind::ring), 1u);
+    ASSERT_EQ(sim.visible(PanelKind::ring), 1u);
     auto ring = sim.visiblePanels(PanelKind::ring)[0];
     auto view = std::dynamic_pointer_cast<RingAnimationView>(ring->contentView());
     ASSERT_TRUE(view);
@@ -92,19 +70,19 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
     EXPECT_EQ(view->generatedLayers()[0]->frame.midX(), 500);
     EXPECT_EQ(view->generatedLayers()[0]->frame.midY(), 400);
     sim.wait(1.0);
-    EXPECT_EQ(visible(PanelKind::ring), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::ring), 0u);
 
     // Command+Tab to the browser moves the highlight to the browser's window.
     sim.commandTab(browserPid, browserWindow);
     sim.wait(0.3);
     EXPECT_EQ(highlightedFrame(), browserFrame);
-    EXPECT_EQ(visible(PanelKind::ring), 0u); // Command+Tab is no tap
+    EXPECT_EQ(sim.visible(PanelKind::ring), 0u); // Command+Tab is no tap
 
     // Holding Command and dragging draws a rectangle that fades; the Command press shows no
     // ring.
     const int panelsBefore = sim.panels.createdCount();
     ASSERT_TRUE(sim.commandDrag({200, 200}, {420, 330}));
-    ASSERT_EQ(visible(PanelKind::selection), 1u);
+    ASSERT_EQ(sim.visible(PanelKind::selection), 1u);
     const auto selection = sim.visiblePanels(PanelKind::selection)[0];
     EXPECT_EQ(selection->ignoresMouseEvents(), true); // clicks pass while it fades
     const auto capture =
@@ -119,8 +97,8 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
     EXPECT_NEAR(drawn.maxX(), 420, 3);
     EXPECT_NEAR(drawn.maxY(), 330, 3);
     sim.wait(2.0);
-    EXPECT_EQ(visible(PanelKind::selection), 0u);
-    EXPECT_EQ(visible(PanelKind::ring), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::selection), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::ring), 0u);
     EXPECT_EQ(sim.panels.createdCount(), panelsBefore + 1); // the selection panel only
 
     // The monitors keep polling while a dialog is up: a tap under the dialog shows its ring.
@@ -128,7 +106,7 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
     sim.alerts.setResponder([&](const Alert&) {
         sim.tapCommand();
         sim.wait(0.05);
-        ringsUnderTheDialog = visible(PanelKind::ring);
+        ringsUnderTheDialog = sim.visible(PanelKind::ring);
         return alertFirstButtonReturn;
     });
     ASSERT_TRUE(choose({text(Key::howToUse)}));
@@ -142,11 +120,11 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
 
     // The master switch off: no ring, no highlight, no selection.
     ASSERT_TRUE(choose({text(Key::enableHalomark)}));
-    EXPECT_EQ(visible(PanelKind::veil), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 0u);
     EXPECT_EQ(sim.loop.activeTimerCount(), 0);
     sim.tapCommand();
     sim.wait(1.0);
-    EXPECT_EQ(visible(PanelKind::ring), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::ring), 0u);
     ASSERT_TRUE(choose({text(Key::enableHalomark)}));
     sim.wait(0.2);
     EXPECT_EQ(highlightedFrame(), browserFrame);
@@ -154,7 +132,7 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughTheThreeCuesToQuit)
     // Quit from the menu stops every monitor and takes every overlay away.
     sim.tapCommand();
     sim.wait(0.05);
-    ASSERT_EQ(visible(PanelKind::ring), 1u);
+    ASSERT_EQ(sim.visible(PanelKind::ring), 1u);
     ASSERT_TRUE(choose({text(Key::quitHalomark)}));
     EXPECT_TRUE(sim.application.isTerminated());
     EXPECT_FALSE(delegate->appModel->monitor->isRunning());

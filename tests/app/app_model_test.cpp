@@ -38,8 +38,6 @@ protected:
         return found;
     }
 
-    std::size_t visible(PanelKind kind) const { return sim.visiblePanels(kind).size(); }
-
     SimulatedPlatform sim;
     AppearanceSettings appearance{sim.settings};
     std::shared_ptr<AppModel> model;
@@ -165,13 +163,13 @@ TEST_F(AppModelTest, StartRunsTheFocusMonitorOnlyWithTheHighlightOnAndSwitchesSt
     EXPECT_TRUE(model->focusCueMonitor->isRunning());
     EXPECT_EQ(writesTo(focusKey), (std::vector<Write>{{focusKey, SettingValue{true}}}));
     sim.wait(0.2);
-    EXPECT_EQ(visible(PanelKind::veil), 1u); // the editor's window is highlighted
+    EXPECT_EQ(sim.visible(PanelKind::veil), 1u); // the editor's window is highlighted
 
     // The master switch stops everything and is never stored.
     model->setEnabled(false);
     EXPECT_FALSE(model->monitor->isRunning());
     EXPECT_FALSE(model->focusCueMonitor->isRunning());
-    EXPECT_EQ(visible(PanelKind::veil), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 0u);
     // Switching the highlight on while everything is off starts nothing but is stored.
     model->setFocusCueEnabled(false);
     model->setFocusCueEnabled(true);
@@ -201,36 +199,36 @@ TEST_F(AppModelTest, ReportsAreActedOnInALaterTurnWithTheSwitchesAsTheyAreThen)
     const FocusCueEvent event{{editorPid, "cg:21", 21, app_test::editorFrame}};
 
     model->focusCueMonitor->onFocusCue(event);
-    EXPECT_EQ(visible(PanelKind::veil), 0u); // nothing at once
+    EXPECT_EQ(sim.visible(PanelKind::veil), 0u); // nothing at once
     sim.loop.runDue();
-    EXPECT_EQ(visible(PanelKind::veil), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 1u);
 
     // A cue delivered just before the highlight is switched off shows nothing.
     model->focusCueMonitor->onFocusCue(event);
     model->setFocusCueEnabled(false);
     sim.loop.runDue();
-    EXPECT_EQ(visible(PanelKind::veil), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 0u);
 
     // A tap reported while enabled, with the master switch turned off before the work runs.
     model->monitor->onCommandKeyTap();
     model->setEnabled(false);
     sim.loop.runDue();
-    EXPECT_EQ(visible(PanelKind::ring), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::ring), 0u);
     model->setEnabled(true);
     model->monitor->onCommandKeyTap();
-    EXPECT_EQ(visible(PanelKind::ring), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::ring), 0u);
     sim.loop.runDue();
-    EXPECT_EQ(visible(PanelKind::ring), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::ring), 1u);
 
     // The shortcut's reports reach the selection controller whatever the switches say.
     model->setEnabled(false);
     model->monitor->onSelectionShortcutPressed();
-    EXPECT_EQ(visible(PanelKind::selection), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::selection), 0u);
     sim.loop.runDue();
-    EXPECT_EQ(visible(PanelKind::selection), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::selection), 1u);
     model->monitor->onSelectionShortcutReleased();
     sim.loop.runDue();
-    EXPECT_EQ(visible(PanelKind::selection), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::selection), 0u);
 }
 
 TEST_F(AppModelTest, TheEndOfAFocusSwitchForcesPassesOnlyWhileBothSwitchesAreOn)
@@ -248,7 +246,7 @@ TEST_F(AppModelTest, TheEndOfAFocusSwitchForcesPassesOnlyWhileBothSwitchesAreOn)
     model->monitor->onFocusSwitchShortcutReleased();
     sim.wait(0.5);
     EXPECT_GT(sim.desktop.windows.listCopyCount(), before);
-    EXPECT_EQ(visible(PanelKind::veil), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 1u);
 }
 
 TEST_F(AppModelTest, AWithdrawnCueHidesTheVeilEvenWhileTheMasterSwitchIsOff)
@@ -256,11 +254,11 @@ TEST_F(AppModelTest, AWithdrawnCueHidesTheVeilEvenWhileTheMasterSwitchIsOff)
     makeModel();
     model->setEnabled(false);
     model->focusCueOverlayController->show(app_test::editorFrame);
-    ASSERT_EQ(visible(PanelKind::veil), 1u);
+    ASSERT_EQ(sim.visible(PanelKind::veil), 1u);
     model->focusCueMonitor->onFocusCueUnavailable();
-    EXPECT_EQ(visible(PanelKind::veil), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 1u);
     sim.loop.runDue();
-    EXPECT_EQ(visible(PanelKind::veil), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::veil), 0u);
 }
 
 TEST_F(AppModelTest, TheStartOfASelectionCancelsAPendingTapAtOnce)
@@ -278,24 +276,24 @@ TEST_F(AppModelTest, TheStartOfASelectionCancelsAPendingTapAtOnce)
     model->rangeSelectionOverlayController->onUserInteractionStarted();
     EXPECT_FALSE(model->monitor->hasPendingTap());
     sim.wait(0.1);
-    EXPECT_EQ(visible(PanelKind::ring), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::ring), 0u);
 }
 
 TEST_F(AppModelTest, ChangingTheShortcutDismissesAnOpenSelectionAndIsStoredEvenWhileDisabled)
 {
     makeModel();
     model->rangeSelectionOverlayController->beginSelection();
-    ASSERT_EQ(visible(PanelKind::selection), 1u);
+    ASSERT_EQ(sim.visible(PanelKind::selection), 1u);
     sim.settings.clearWrites();
 
     model->setRangeSelectionShortcut(RangeSelectionShortcut::command); // the current one
-    EXPECT_EQ(visible(PanelKind::selection), 1u);
+    EXPECT_EQ(sim.visible(PanelKind::selection), 1u);
     EXPECT_TRUE(sim.settings.writes().empty());
 
     model->setEnabled(false);
     model->rangeSelectionOverlayController->beginSelection();
     model->setRangeSelectionShortcut(RangeSelectionShortcut::optionCommand);
-    EXPECT_EQ(visible(PanelKind::selection), 0u);
+    EXPECT_EQ(sim.visible(PanelKind::selection), 0u);
     EXPECT_EQ(model->rangeSelectionShortcut(), RangeSelectionShortcut::optionCommand);
     EXPECT_EQ(model->monitor->currentSelectionShortcut(), RangeSelectionShortcut::optionCommand);
     EXPECT_EQ(sim.settings.writes(),

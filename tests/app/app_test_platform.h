@@ -1,10 +1,12 @@
 // The whole application's platform, simulated: one 1440 x 900 display with an editor and a
 // browser window, the settings store, the status bar, alerts, the colour panel, the login
 // item service and the application, bundled as the Platform the shell takes. Helpers act as
-// a user at the keyboard and mouse would, on the virtual clock.
+// a user at the keyboard and mouse would, on the virtual clock. ShellTest launches the shell
+// on it and works its status menu.
 #pragma once
 
 #include "../focus/focus_test_desktop.h"
+#include "app/app_delegate.h"
 #include "app/platform.h"
 #include "sim/sim_alerts.h"
 #include "sim/sim_application.h"
@@ -16,6 +18,9 @@
 #include "sim/sim_settings_store.h"
 #include "sim/sim_status_bar.h"
 
+#include <gtest/gtest.h>
+
+#include <string>
 #include <vector>
 
 namespace halomark::app_test {
@@ -126,6 +131,7 @@ struct SimulatedPlatform
         }
         return found;
     }
+    std::size_t visible(PanelKind kind) const { return visiblePanels(kind).size(); }
 
     sim::SimMainLoop loop;
     sim::SimInputState input;
@@ -151,6 +157,48 @@ struct SimulatedPlatform
                       colorPanel,
                       loginItems,
                       application};
+};
+
+class ShellTest : public ::testing::Test
+{
+protected:
+    void launch()
+    {
+        delegate = std::make_shared<AppDelegate>(sim.platform, localization, appearance);
+        sim.application.setDelegate(delegate);
+        ASSERT_TRUE(sim.application.finishLaunching());
+    }
+
+    sim::SimStatusItem& statusItem() { return *sim.statusBar.lastItem(); }
+    const std::vector<MenuItem>& items() { return statusItem().menu()->items(); }
+    bool choose(const std::vector<std::string>& path) { return statusItem().choose(path); }
+    std::string text(Key key) const { return localization->string(key); }
+    static std::vector<std::string> titles(const Menu& menu)
+    {
+        std::vector<std::string> result;
+        for (const MenuItem& entry : menu.items()) {
+            result.push_back(entry.isSeparator ? "---" : entry.title);
+        }
+        return result;
+    }
+    // The titles of the entries of a submenu that carry the check mark.
+    std::vector<std::string> checked(std::size_t index)
+    {
+        std::vector<std::string> result;
+        for (const MenuItem& entry : items().at(index).submenu->items()) {
+            if (entry.state == MenuItemState::on) {
+                result.push_back(entry.title);
+            }
+        }
+        return result;
+    }
+
+    SimulatedPlatform sim;
+    std::shared_ptr<LocalizationManager> localization = std::make_shared<LocalizationManager>(
+        sim.settings, [this] { return sim.desktop.workspace.preferredLanguages(); });
+    std::shared_ptr<AppearanceSettings> appearance =
+        std::make_shared<AppearanceSettings>(sim.settings);
+    std::shared_ptr<AppDelegate> delegate;
 };
 
 } // namespace halomark::app_test

@@ -41,31 +41,25 @@ void expectPath(const Path& path, const std::vector<ExpectedSegment>& expected)
 // The bounding box of the points of the path's second subpath (the hole), or nothing.
 std::optional<Rect> holeSubpathBounds(const Path& path)
 {
-    bool inHole = false;
-    bool any = false;
-    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    Path hole;
     int moves = 0;
     for (const PathSegment& segment : path.segments()) {
-        if (segment.kind == Kind::moveTo) {
-            inHole = ++moves == 2;
-        }
-        if (!inHole || segment.kind == Kind::close) {
-            continue;
-        }
-        const int count = segment.kind == Kind::curveTo ? 3 : 1;
-        for (int i = 0; i < count; ++i) {
-            const Point p = segment.points[static_cast<std::size_t>(i)];
-            x0 = any ? std::min(x0, p.x) : p.x;
-            y0 = any ? std::min(y0, p.y) : p.y;
-            x1 = any ? std::max(x1, p.x) : p.x;
-            y1 = any ? std::max(y1, p.y) : p.y;
-            any = true;
+        moves += segment.kind == Kind::moveTo ? 1 : 0;
+        const int count = segment.kind == Kind::curveTo ? 3 : segment.kind == Kind::close ? 0 : 1;
+        for (int i = 0; moves == 2 && i < count; ++i) {
+            hole.lineTo(segment.points[static_cast<std::size_t>(i)]);
         }
     }
-    if (!any) {
-        return std::nullopt;
-    }
-    return Rect{x0, y0, x1 - x0, y1 - y0};
+    return hole.isEmpty() ? std::nullopt : std::optional<Rect>(hole.boundingBox());
+}
+
+// What the view draws: it must be exactly one fill.
+sim::SimCanvas::Drawing drawnFill(const FocusCueDimmingView& view)
+{
+    sim::SimCanvas canvas;
+    view.draw(canvas, 0);
+    EXPECT_EQ(canvas.fills().size(), 1u);
+    return canvas.fills().empty() ? sim::SimCanvas::Drawing{} : canvas.fills()[0];
 }
 
 class FocusCueDimmingViewTest : public ::testing::Test
@@ -121,14 +115,11 @@ TEST_F(FocusCueDimmingViewTest, WithoutAUsableHoleTheWholeViewIsVeiled)
                           : "absent");
         view->holeFrame = hole;
         EXPECT_FALSE(view->pixelAlignedHole());
-        sim::SimCanvas canvas;
-        view->draw(canvas, 0);
-        ASSERT_EQ(canvas.fills().size(), 1u);
-        expectPath(canvas.fills()[0].path, {{Kind::moveTo, {{0, 0}}},
-                                            {Kind::lineTo, {{800, 0}}},
-                                            {Kind::lineTo, {{800, 600}}},
-                                            {Kind::lineTo, {{0, 600}}},
-                                            {Kind::close, {}}});
+        expectPath(drawnFill(*view).path, {{Kind::moveTo, {{0, 0}}},
+                                           {Kind::lineTo, {{800, 0}}},
+                                           {Kind::lineTo, {{800, 600}}},
+                                           {Kind::lineTo, {{0, 600}}},
+                                           {Kind::close, {}}});
     }
 }
 
@@ -140,10 +131,7 @@ TEST_F(FocusCueDimmingViewTest, ASideWithinTwoDevicePixelsOfTheEdgeTouchesAndKee
               (AlignedHole{{1, 101.5, 298.5, 197}, true, false, false, false}));
     EXPECT_EQ(retina->holeCornerRadii(*retina->pixelAlignedHole()), (CornerRadii{0, 12, 12, 0}));
     // The drawn hole starts 1 point in: a 1-point strip of veil stays on the left.
-    sim::SimCanvas canvas;
-    retina->draw(canvas, 0);
-    ASSERT_EQ(canvas.fills().size(), 1u);
-    EXPECT_EQ(holeSubpathBounds(canvas.fills()[0].path), Rect(1, 101.5, 298.5, 197));
+    EXPECT_EQ(holeSubpathBounds(drawnFill(*retina).path), Rect(1, 101.5, 298.5, 197));
     // A quarter point further out of tolerance, the side is free: inset and snapped inwards.
     EXPECT_EQ(alignedAt(*retina, {1.25, 100, 300, 200}),
               (AlignedHole{{3, 101.5, 296.5, 197}, false, false, false, false}));
@@ -189,11 +177,9 @@ TEST_F(FocusCueDimmingViewTest, AClippedHoleThatShrinksBelowTwentyPointsIsDroppe
     auto view = makeView(1);
     // Clipped at the bottom to 24 x 300: both vertical sides are free and lose 3 points each.
     EXPECT_FALSE(alignedAt(*view, {300, -50, 24, 350}));
-    sim::SimCanvas canvas;
-    view->draw(canvas, 0);
-    ASSERT_EQ(canvas.fills().size(), 1u);
-    EXPECT_EQ(canvas.fills()[0].path.segments().size(), 5u); // the bounds alone
-    EXPECT_FALSE(holeSubpathBounds(canvas.fills()[0].path));
+    const Path drawn = drawnFill(*view).path;
+    EXPECT_EQ(drawn.segments().size(), 5u); // the bounds alone
+    EXPECT_FALSE(holeSubpathBounds(drawn));
 
     // Two points wider, exactly 20 points are left.
     EXPECT_EQ(alignedAt(*view, {300, -50, 26, 350}),
@@ -229,11 +215,9 @@ TEST_F(FocusCueDimmingViewTest, AHoleOverTheWholeBoundsTouchesEverySideAndEquals
         EXPECT_EQ(*hole, (AlignedHole{{0, 0, 800, 600}, true, true, true, true}));
         EXPECT_EQ(view->holeCornerRadii(*hole), (CornerRadii{0, 0, 0, 0}));
         // The hole traces the bounds again, so the even-odd fill paints nothing.
-        sim::SimCanvas canvas;
-        view->draw(canvas, 0);
-        ASSERT_EQ(canvas.fills().size(), 1u);
-        EXPECT_EQ(canvas.fills()[0].fillRule, FillRule::evenOdd);
-        EXPECT_EQ(holeSubpathBounds(canvas.fills()[0].path), Rect(0, 0, 800, 600));
+        const auto fill = drawnFill(*view);
+        EXPECT_EQ(fill.fillRule, FillRule::evenOdd);
+        EXPECT_EQ(holeSubpathBounds(fill.path), Rect(0, 0, 800, 600));
     }
 }
 

@@ -211,10 +211,6 @@ TEST(LocalizationManager, MenuTitlesAndTextsThatAppearSideBySide)
     EXPECT_EQ(manager.menuTitle(Language::ja), "日本語");
     EXPECT_EQ(manager.menuTitle(Language::zhHans), "简体中文");
     EXPECT_EQ(manager.menuTitle(Language::pt), "Português");
-    // The range-selection entries append the drag text to the modifier symbols.
-    EXPECT_EQ("⌘ + " + manager.string("drag"), "⌘ + ドラッグ");
-    EXPECT_EQ("⌥ + ⌘ + " + manager.string("drag"), "⌥ + ⌘ + ドラッグ");
-    EXPECT_EQ(manager.string("off"), "使用しない");
 
     manager.setSelectedLanguage(Language::de);
     EXPECT_EQ(manager.menuTitle(Language::system), "Systemeinstellung verwenden");
@@ -232,8 +228,6 @@ TEST(LocalizationManager, MenuTitlesAndTextsThatAppearSideBySide)
     EXPECT_EQ(manager.string("ok"), "확인");
     manager.setSelectedLanguage(Language::zhHant);
     EXPECT_EQ(manager.string("ok"), "好");
-    manager.setSelectedLanguage(Language::en);
-    EXPECT_EQ("⌃ + ⌘ + " + manager.string("drag"), "⌃ + ⌘ + Drag");
 }
 
 TEST(LocalizationManager, SharedInstanceIsCreatedOnceOnFirstUse)
@@ -250,13 +244,8 @@ TEST(LocalizationManager, SharedInstanceIsCreatedOnceOnFirstUse)
     EXPECT_TRUE(second.writes().empty());
 }
 
-TEST(Language, RawValuesRoundTripExactlyInMenuOrder)
+TEST(Language, RawValuesRoundTripExactly)
 {
-    EXPECT_EQ(allLanguages.size(), 10u);
-    EXPECT_EQ(allLanguages.front(), Language::system);
-    EXPECT_EQ(allLanguages[1], Language::ja);
-    EXPECT_EQ(allLanguages[2], Language::en);
-    EXPECT_EQ(allLanguages.back(), Language::pt);
     for (Language language : allLanguages) {
         EXPECT_EQ(languageFromRawValue(rawValue(language)), language);
         EXPECT_EQ(nativeName(language).has_value(), language != Language::system);

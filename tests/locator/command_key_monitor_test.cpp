@@ -30,6 +30,12 @@ protected:
 
     int taps() const { return static_cast<int>(std::count(events.begin(), events.end(), "tap")); }
 
+    void startWithoutShortcut()
+    {
+        monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
+        monitor->start();
+    }
+
     // Presses a Command key, holds it for some polls with the given extra action at the middle
     // poll, and releases everything.
     void pressWith(const std::function<void()>& during, KeyCode key = k::leftCommand)
@@ -53,8 +59,7 @@ protected:
 
 TEST_F(CommandKeyMonitorTest, EitherCommandKeyAloneGivesOneTapAfterTheReleasingPollReturns)
 {
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     for (KeyCode key : {k::leftCommand, k::rightCommand}) {
         events.clear();
         input.pressKey(key);
@@ -76,8 +81,7 @@ TEST_F(CommandKeyMonitorTest, EitherCommandKeyAloneGivesOneTapAfterTheReleasingP
 
 TEST_F(CommandKeyMonitorTest, AnythingElseHeldAtAnyPollOfThePressSpoilsTheTap)
 {
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     const std::vector<std::pair<std::string, std::function<void()>>> spoilers{
         {"second command key", [this] { input.pressKey(k::rightCommand); }},
         {"shift", [this] { input.setFlags(f::shift); }},
@@ -101,20 +105,15 @@ TEST_F(CommandKeyMonitorTest, AnythingElseHeldAtAnyPollOfThePressSpoilsTheTap)
     tick();
     pressWith([] {});
     EXPECT_EQ(taps(), 0);
-}
 
-TEST_F(CommandKeyMonitorTest, CapsLockAndTheCommandFlagDoNotSpoilATap)
-{
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    // Caps Lock, the numeric pad and the Command flag itself do not spoil it.
     pressWith([this] { input.setFlags(f::capsLock | f::command | f::numericPad); });
     EXPECT_EQ(taps(), 1);
 }
 
 TEST_F(CommandKeyMonitorTest, FocusSwitchKeysSpoilTheTapAndReportTheReleaseOnce)
 {
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     for (KeyCode key : {k::tab, k::grave, k::leftBracket}) {
         events.clear();
         input.pressKey(k::leftCommand);
@@ -131,10 +130,9 @@ TEST_F(CommandKeyMonitorTest, FocusSwitchKeysSpoilTheTapAndReportTheReleaseOnce)
     }
 }
 
-TEST_F(CommandKeyMonitorTest, ALongPressStillTapsAndAPressBetweenPollsIsNotSeen)
+TEST_F(CommandKeyMonitorTest, ALongPressTapsABetweenPollsPressIsUnseenASpoiledOneStaysSpoiled)
 {
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     input.pressKey(k::leftCommand);
     tick(250); // five seconds
     input.releaseAll();
@@ -148,12 +146,9 @@ TEST_F(CommandKeyMonitorTest, ALongPressStillTapsAndAPressBetweenPollsIsNotSeen)
     input.releaseAll();
     tick(5);
     EXPECT_EQ(taps(), 1);
-}
 
-TEST_F(CommandKeyMonitorTest, OnceSpoiledAPressStaysSpoiledUntilANewPress)
-{
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    // Once spoiled, a press stays spoiled until a new press.
+    events.clear();
     input.pressKey(k::leftCommand);
     tick();
     input.setFlags(f::shift);
@@ -168,7 +163,7 @@ TEST_F(CommandKeyMonitorTest, OnceSpoiledAPressStaysSpoiledUntilANewPress)
     EXPECT_EQ(taps(), 1);
 }
 
-TEST_F(CommandKeyMonitorTest, CommandShortcutArmsOnPressAndReleasesBeforeTheTap)
+TEST_F(CommandKeyMonitorTest, CommandShortcutArmsOnPressAndReleasesBeforeTapAndFocusSwitch)
 {
     monitor->start(); // default shortcut: command
     input.pressKey(k::leftCommand);
@@ -179,11 +174,9 @@ TEST_F(CommandKeyMonitorTest, CommandShortcutArmsOnPressAndReleasesBeforeTheTap)
     EXPECT_EQ(events, (std::vector<std::string>{"pressed", "released"}));
     loop.runDue();
     EXPECT_EQ(events, (std::vector<std::string>{"pressed", "released", "tap"}));
-}
 
-TEST_F(CommandKeyMonitorTest, ReleaseReportsShortcutBeforeFocusSwitchInTheSamePass)
-{
-    monitor->start();
+    // The shortcut's release comes before the focus switch's in the same pass.
+    events.clear();
     input.pressKey(k::leftCommand);
     tick();
     input.pressKey(k::tab);
@@ -219,10 +212,12 @@ TEST_F(CommandKeyMonitorTest, ControlCommandFollowsTheExactCompanionFlags)
     EXPECT_EQ(taps(), 0);
 }
 
-TEST_F(CommandKeyMonitorTest, MouseButtonsAndOtherKeysDoNotAffectTheShortcut)
+TEST_F(CommandKeyMonitorTest, StartPollsAtOnceAndMouseButtonsOrOtherKeysDoNotAffectTheShortcut)
 {
-    monitor->start();
     input.pressKey(k::leftCommand);
+    monitor->start();
+    EXPECT_TRUE(monitor->commandDown());
+    EXPECT_EQ(events, std::vector<std::string>{"pressed"});
     input.pressButton(0);
     input.setNonModifierKeyDown(true);
     input.pressKey(k::tab);
@@ -233,8 +228,7 @@ TEST_F(CommandKeyMonitorTest, MouseButtonsAndOtherKeysDoNotAffectTheShortcut)
 
 TEST_F(CommandKeyMonitorTest, DisabledShortcutNeverReports)
 {
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     for (EventFlags flags : {EventFlags{0}, f::control, f::option}) {
         input.setFlags(flags);
         input.pressKey(k::leftCommand);
@@ -271,10 +265,9 @@ TEST_F(CommandKeyMonitorTest, SettingTheShortcutPollsEvenWhileStopped)
     EXPECT_FALSE(monitor->isRunning());
 }
 
-TEST_F(CommandKeyMonitorTest, CancelPendingTapDropsATapWaitingForDelivery)
+TEST_F(CommandKeyMonitorTest, CancelPendingTapOrReleasingTheMonitorDropsATapWaitingForDelivery)
 {
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     input.pressKey(k::leftCommand);
     tick();
     input.releaseAll();
@@ -293,6 +286,20 @@ TEST_F(CommandKeyMonitorTest, CancelPendingTapDropsATapWaitingForDelivery)
     input.releaseAll();
     tick(2);
     EXPECT_EQ(taps(), 0);
+
+    // A released monitor stops polling and delivers nothing, not even a queued tap.
+    input.pressKey(k::leftCommand);
+    tick();
+    input.releaseAll();
+    monitor->poll();
+    std::weak_ptr<CommandKeyMonitor> weak = monitor;
+    monitor.reset();
+    EXPECT_TRUE(weak.expired());
+    input.resetQueryCount();
+    loop.advance(1);
+    EXPECT_EQ(taps(), 0);
+    EXPECT_EQ(input.queryCount(), 0);
+    EXPECT_EQ(loop.activeTimerCount(), 0);
 }
 
 TEST_F(CommandKeyMonitorTest, StopReleasesAnActiveShortcutOnceAndDropsAPendingTap)
@@ -309,8 +316,7 @@ TEST_F(CommandKeyMonitorTest, StopReleasesAnActiveShortcutOnceAndDropsAPendingTa
 
     events.clear();
     input.releaseAll();
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     input.pressKey(k::leftCommand);
     tick();
     input.releaseAll();
@@ -324,8 +330,7 @@ TEST_F(CommandKeyMonitorTest, StopReleasesAnActiveShortcutOnceAndDropsAPendingTa
 
 TEST_F(CommandKeyMonitorTest, SecondStartWhileRunningDoesNothing)
 {
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
+    startWithoutShortcut();
     input.pressKey(k::leftCommand);
     tick();
     monitor->start(); // would reset the press if it restarted
@@ -334,32 +339,6 @@ TEST_F(CommandKeyMonitorTest, SecondStartWhileRunningDoesNothing)
     input.releaseAll();
     tick(2);
     EXPECT_EQ(taps(), 1);
-}
-
-TEST_F(CommandKeyMonitorTest, StartPollsAtOnce)
-{
-    input.pressKey(k::leftCommand);
-    monitor->start();
-    EXPECT_TRUE(monitor->commandDown());
-    EXPECT_EQ(events, std::vector<std::string>{"pressed"});
-}
-
-TEST_F(CommandKeyMonitorTest, AReleasedMonitorStopsPollingAndDeliversNothing)
-{
-    monitor->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    monitor->start();
-    input.pressKey(k::leftCommand);
-    tick();
-    input.releaseAll();
-    monitor->poll();
-    std::weak_ptr<CommandKeyMonitor> weak = monitor;
-    monitor.reset();
-    EXPECT_TRUE(weak.expired());
-    input.resetQueryCount();
-    loop.advance(1);
-    EXPECT_EQ(taps(), 0);
-    EXPECT_EQ(input.queryCount(), 0);
-    EXPECT_EQ(loop.activeTimerCount(), 0);
 }
 
 TEST_F(CommandKeyMonitorTest, APassStaysWithinItsQueryBudget)

@@ -8,7 +8,7 @@
 namespace halomark::sim {
 namespace {
 
-TEST(SimMainLoop, RunsWorkByDeadlineThenPostingOrderAndNeverInsideTheCaller)
+TEST(SimMainLoop, RunsWorkOnceByDeadlineThenPostingOrderNeverInsideTheCallerNorCancelled)
 {
     SimMainLoop loop;
     std::vector<std::string> order;
@@ -28,11 +28,8 @@ TEST(SimMainLoop, RunsWorkByDeadlineThenPostingOrderAndNeverInsideTheCaller)
     loop.advance(0.001);
     EXPECT_EQ(order.back(), "late");
     EXPECT_DOUBLE_EQ(loop.now(), 0.05);
-}
 
-TEST(SimMainLoop, CancelledWorkIsDroppedAndWorkRunsOnlyOnce)
-{
-    SimMainLoop loop;
+    // Cancelled work is dropped and work posted twice runs only once.
     int runs = 0;
     auto cancelled = WorkItem::make([&] { runs += 100; });
     auto kept = WorkItem::make([&] { ++runs; });
@@ -44,7 +41,7 @@ TEST(SimMainLoop, CancelledWorkIsDroppedAndWorkRunsOnlyOnce)
     EXPECT_EQ(runs, 1);
 }
 
-TEST(SimMainLoop, RepeatingTimerKeepsItsPeriodAndStopsWhenInvalidatedOrDestroyed)
+TEST(SimMainLoop, RepeatingTimerKeepsItsPeriodAndStopsWhenInvalidatedEvenByItselfOrDestroyed)
 {
     SimMainLoop loop;
     std::vector<double> ticks;
@@ -69,20 +66,16 @@ TEST(SimMainLoop, RepeatingTimerKeepsItsPeriodAndStopsWhenInvalidatedOrDestroyed
     loop.advance(1);
     EXPECT_EQ(other, 3);
     EXPECT_EQ(loop.activeTimerCount(), 0);
-}
 
-TEST(SimMainLoop, TimerThatInvalidatesItselfFromItsTickStops)
-{
-    SimMainLoop loop;
-    int ticks = 0;
-    std::unique_ptr<RepeatingTimer> timer;
+    // A timer that invalidates itself from its tick stops.
+    int selfStopped = 0;
     timer = loop.scheduleRepeating(0.01, [&] {
-        if (++ticks == 2) {
+        if (++selfStopped == 2) {
             timer->invalidate();
         }
     });
     loop.advance(0.1);
-    EXPECT_EQ(ticks, 2);
+    EXPECT_EQ(selfStopped, 2);
 }
 
 } // namespace
