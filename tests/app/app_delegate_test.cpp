@@ -101,7 +101,8 @@ TEST_F(AppDelegateTest, AnItemWithoutAButtonStillGetsItsMenu)
     EXPECT_EQ(items().size(), 13u);
 }
 
-TEST_F(AppDelegateTest, TheMasterSwitchDisablesTheHighlightAndShortcutItemsButKeepsTheirMarks)
+TEST_F(AppDelegateTest,
+       TheMasterSwitchDisablesHighlightAndShortcutItemsKeepingTheirMarksAndQuitStillStops)
 {
     launch();
     ASSERT_TRUE(choose({"Range Selection", "⌥ + ⌘ + Drag"}));
@@ -120,6 +121,15 @@ TEST_F(AppDelegateTest, TheMasterSwitchDisablesTheHighlightAndShortcutItemsButKe
     ASSERT_TRUE(choose({"Enable Halomark"}));
     EXPECT_TRUE(items()[1].enabled);
     EXPECT_TRUE(items()[2].enabled);
+
+    // Quitting with its key equivalent while disabled still stops everything.
+    ASSERT_TRUE(choose({"Enable Halomark"}));
+    ASSERT_TRUE(statusItem().pressKeyEquivalent("q"));
+    EXPECT_TRUE(sim.application.isTerminated());
+    EXPECT_FALSE(delegate->appModel->monitor->isRunning());
+    EXPECT_FALSE(delegate->appModel->focusCueMonitor->isRunning());
+    EXPECT_EQ(sim.loop.activeTimerCount(), 0);
+    EXPECT_TRUE(sim.panels.frontToBack().empty());
 }
 
 TEST_F(AppDelegateTest, ShortcutEntriesRebuildTheMenuOnlyForAKnownShortcut)
@@ -361,18 +371,6 @@ TEST_F(AppDelegateTest, DisplayChangesRefreshTheHighlightOnlyWhileBothSwitchesAr
     before = windows.listCopyCount();
     sim.desktop.screens.unplug(2);
     EXPECT_EQ(windows.listCopyCount(), before);
-}
-
-TEST_F(AppDelegateTest, QuittingWhileDisabledStillStopsEverything)
-{
-    launch();
-    ASSERT_TRUE(choose({"Enable Halomark"}));
-    ASSERT_TRUE(statusItem().pressKeyEquivalent("q"));
-    EXPECT_TRUE(sim.application.isTerminated());
-    EXPECT_FALSE(delegate->appModel->monitor->isRunning());
-    EXPECT_FALSE(delegate->appModel->focusCueMonitor->isRunning());
-    EXPECT_EQ(sim.loop.activeTimerCount(), 0);
-    EXPECT_TRUE(sim.panels.frontToBack().empty());
 }
 
 TEST_F(AppDelegateTest, TheSharedInstancesAreUsedUnlessOthersAreGiven)

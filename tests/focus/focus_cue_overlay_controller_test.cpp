@@ -97,7 +97,8 @@ TEST_F(FocusCueOverlayControllerTest, AShowMakesAVeilPanelPerDisplayAndVeilsOnly
     EXPECT_EQ(factory.frontToBack(), std::vector<std::shared_ptr<SimPanel>>{first});
 }
 
-TEST_F(FocusCueOverlayControllerTest, WindowsBelowEightyByFiftyPointsHideEverything)
+TEST_F(FocusCueOverlayControllerTest,
+       WindowsBelowEightyByFiftyOrOnNoDisplayByFortyByThirtyPointsHideEverything)
 {
     controller.show({200, 300, 79, 400});
     EXPECT_EQ(factory.createdCount(), 0);
@@ -117,11 +118,8 @@ TEST_F(FocusCueOverlayControllerTest, WindowsBelowEightyByFiftyPointsHideEveryth
         EXPECT_TRUE(factory.frontToBack().empty());
         EXPECT_EQ(controller.overlays().size(), 2u); // kept for the next show
     }
-}
 
-TEST_F(FocusCueOverlayControllerTest, AWindowMustOverlapSomeDisplayByFortyByThirtyPoints)
-{
-    // 39 points of it on display 1, off its left edge.
+    // A window must overlap some display by 40 x 30 points: 39 on display 1, off its left edge.
     controller.show({200, 300, 600, 400});
     controller.show({-361, 300, 400, 300});
     EXPECT_FALSE(controller.activeWindowFrame());

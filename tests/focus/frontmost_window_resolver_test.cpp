@@ -209,7 +209,7 @@ TEST_F(FinderTest, AQuickLookPanelInFrontWinsOverFinderWindowButNotBehindIt)
     EXPECT_EQ(resolve(), finderWindow);
 }
 
-TEST_F(FinderTest, AnotherApplicationsWindowInFrontOverlappingFinderHidesIt)
+TEST_F(FinderTest, AnotherApplicationsWindowInFrontOverlappingOrNoQualifyingWindowHidesFinder)
 {
     desktop.windows.raise(21); // in front, but beside Finder's window
     EXPECT_EQ(resolve(), finderWindow);
@@ -217,10 +217,8 @@ TEST_F(FinderTest, AnotherApplicationsWindowInFrontOverlappingFinderHidesIt)
     EXPECT_EQ(resolve(), std::nullopt);
     desktop.windows.raise(41);
     EXPECT_EQ(resolve(), finderWindow);
-}
 
-TEST_F(FinderTest, NoQualifyingFinderWindowGivesNothingEvenWithAFocusedWindow)
-{
+    // No qualifying Finder window gives nothing, even with a focused window.
     desktop.windows.window(41)->alpha = 0;
     EXPECT_NE(R::focusedWindow(desktop.ports(), finderPid), std::nullopt);
     EXPECT_EQ(resolve(), std::nullopt);

@@ -8,24 +8,20 @@ namespace {
 
 using Choice = AppearanceSettings::ColorChoice;
 
-TEST(AppearanceSettings, FreshStoreGivesWhiteWithABlackOutlineAndWritesNothing)
+TEST(AppearanceSettings, NoUnknownOrMistypedStoredChoiceReadsAsWhiteAndIsNotRewritten)
 {
-    sim::SimSettingsStore store;
-    AppearanceSettings settings(store);
-    EXPECT_EQ(settings.selectedChoice(), Choice::defaultWhite);
-    EXPECT_EQ(settings.color(), Color::whiteColor());
-    EXPECT_EQ(AppearanceSettings::contrastingOutlineColor(settings.color()), Color::blackColor());
-    EXPECT_TRUE(store.writes().empty());
-}
-
-TEST(AppearanceSettings, UnknownOrMistypedStoredChoiceReadsAsWhiteAndIsNotRewritten)
-{
-    for (const SettingValue& stored : {SettingValue{std::string("magenta")},
-                                       SettingValue{std::int64_t{3}}, SettingValue{true}}) {
+    for (const std::optional<SettingValue>& stored :
+         {std::optional<SettingValue>{}, std::optional<SettingValue>{std::string("magenta")},
+          std::optional<SettingValue>{std::int64_t{3}}, std::optional<SettingValue>{true}}) {
         sim::SimSettingsStore store;
-        store.seed(AppearanceSettings::colorChoiceKey, stored);
+        if (stored) {
+            store.seed(AppearanceSettings::colorChoiceKey, *stored);
+        }
         AppearanceSettings settings(store);
         EXPECT_EQ(settings.selectedChoice(), Choice::defaultWhite);
+        EXPECT_EQ(settings.color(), Color::whiteColor());
+        EXPECT_EQ(AppearanceSettings::contrastingOutlineColor(settings.color()),
+                  Color::blackColor());
         EXPECT_TRUE(store.writes().empty());
         EXPECT_EQ(store.object(AppearanceSettings::colorChoiceKey), stored);
     }
@@ -52,7 +48,7 @@ TEST(AppearanceSettings, ChoicesPersistAndMapToTheSystemColours)
     }
 }
 
-TEST(AppearanceSettings, CustomColourIsStoredInOrderAndReadBackUnclamped)
+TEST(AppearanceSettings, CustomColourIsStoredInOrderReadBackUnclampedAndAPatternIsRefused)
 {
     sim::SimSettingsStore store;
     AppearanceSettings settings(store);
@@ -70,6 +66,13 @@ TEST(AppearanceSettings, CustomColourIsStoredInOrderAndReadBackUnclamped)
     store.seed(AppearanceSettings::customRedKey, 1.7);
     store.seed(AppearanceSettings::customGreenKey, std::int64_t{-1});
     EXPECT_EQ(settings.color(Choice::custom), Color::calibratedRGB(1.7, -1.0, 0.6, 1.0));
+
+    // A pattern colour writes nothing and keeps the choice.
+    settings.setSelectedChoice(Choice::green);
+    store.clearWrites();
+    settings.setCustomColor(Color::patternColor());
+    EXPECT_TRUE(store.writes().empty());
+    EXPECT_EQ(settings.selectedChoice(), Choice::green);
 }
 
 TEST(AppearanceSettings, MissingCustomComponentGivesSystemBlueAndKeepsTheChoice)
@@ -83,17 +86,6 @@ TEST(AppearanceSettings, MissingCustomComponentGivesSystemBlueAndKeepsTheChoice)
     EXPECT_EQ(settings.color(), system_colors::blue());
     EXPECT_EQ(store.stringForKey(AppearanceSettings::colorChoiceKey), "custom");
     EXPECT_TRUE(store.writes().empty());
-}
-
-TEST(AppearanceSettings, PatternColourWritesNothingAndKeepsTheChoice)
-{
-    sim::SimSettingsStore store;
-    AppearanceSettings settings(store);
-    settings.setSelectedChoice(Choice::green);
-    store.clearWrites();
-    settings.setCustomColor(Color::patternColor());
-    EXPECT_TRUE(store.writes().empty());
-    EXPECT_EQ(settings.selectedChoice(), Choice::green);
 }
 
 TEST(AppearanceSettings, OutlineIsBlackOnlyAboveTheStrictLumaThreshold)

@@ -145,7 +145,7 @@ TEST_F(RingAnimationViewTest, APointNearTheEdgeIsNotMovedInwards)
     EXPECT_GE(changed->maxY(), 57 + 2.2);
 }
 
-TEST_F(RingAnimationViewTest, AViewWithoutBackingLayerCompletesAtOnceAndAddsNothing)
+TEST_F(RingAnimationViewTest, WithoutBackingLayerItCompletesAtOnceAndReleasedItStillCompletesOnce)
 {
     auto view = makeView();
     view->setWantsLayer(false);
@@ -156,13 +156,11 @@ TEST_F(RingAnimationViewTest, AViewWithoutBackingLayerCompletesAtOnceAndAddsNoth
     EXPECT_EQ(loop.pendingCount(), 0u);
     loop.advance(2);
     EXPECT_EQ(completions, 1);
-}
 
-TEST_F(RingAnimationViewTest, AReleasedViewStillCompletesExactlyOnce)
-{
-    auto view = makeView();
+    // A released view still completes exactly once.
+    view = makeView();
     std::weak_ptr<RingAnimationView> weak = view;
-    int completions = 0;
+    completions = 0;
     view->animate({100, 100}, [&] { ++completions; });
     loop.advance(0.3);
     view.reset();
