@@ -162,11 +162,10 @@ TEST(LocalizationManager, NamesThatAreNoKeyComeBackUnchanged)
 {
     sim::SimSettingsStore store;
     LocalizationManager manager(store, prefers({"ja"}));
-    EXPECT_EQ(manager.string(""), "");
-    EXPECT_EQ(manager.string("EnableHalomark"), "EnableHalomark");
-    EXPECT_EQ(manager.string("enableHalomark "), "enableHalomark ");
-    EXPECT_EQ(manager.string("Halomark.language"), "Halomark.language");
-    EXPECT_EQ(manager.string("ドラッグ"), "ドラッグ");
+    for (const std::string name :
+         {"", "EnableHalomark", "enableHalomark ", "Halomark.language", "ドラッグ"}) {
+        EXPECT_EQ(manager.string(name), name);
+    }
     EXPECT_EQ(manager.string("enableHalomark"), "Halomarkを有効にする");
 }
 
