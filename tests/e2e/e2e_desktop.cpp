@@ -1,5 +1,7 @@
 #include "e2e_desktop.h"
 
+#include "desktop.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -19,6 +21,7 @@ extern char** environ;
 namespace halomark::e2e {
 
 using x11::XcbReply;
+using x11::testing::cardinals;
 
 double secondsSince(Clock::time_point start)
 {
@@ -119,15 +122,6 @@ Rgb DesktopScreen::pixel(int x, int y)
     return grab({x, y, 1, 1}).at(x, y);
 }
 
-std::vector<std::uint32_t> DesktopScreen::cardinals(xcb_window_t window,
-                                                    const std::string& property)
-{
-    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection.raw(), x11::requestProperty(connection, window, connection.atom(property)),
-        nullptr));
-    return x11::propertyValues32(reply.get());
-}
-
 std::vector<TopLevelWindow> DesktopScreen::topLevelWindows()
 {
     xcb_connection_t* c = connection.raw();
@@ -199,7 +193,7 @@ std::optional<PixelRect> DesktopScreen::absoluteRect(xcb_window_t window)
     return PixelRect{origin->dst_x, origin->dst_y, geometry->width, geometry->height};
 }
 
-std::vector<PixelRect> DesktopScreen::embeddedWindowsOf(pid_t pid)
+std::vector<PixelRect> DesktopScreen::embeddedWindowsOf(pid_t pid, bool viewableOnly)
 {
     xcb_connection_t* c = connection.raw();
     const xcb_atom_t pidAtom = connection.atom("_NET_WM_PID");
@@ -245,7 +239,8 @@ std::vector<PixelRect> DesktopScreen::embeddedWindowsOf(pid_t pid)
             XcbReply<xcb_get_property_reply_t> owner(
                 xcb_get_property_reply(c, requests[i].pid, nullptr));
             const auto pids = x11::propertyValues32(owner.get());
-            if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE && !pids.empty() &&
+            const bool shown = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+            if ((shown || (attributes && !viewableOnly)) && !pids.empty() &&
                 pids.front() == static_cast<std::uint32_t>(pid)) {
                 if (const auto rect = absoluteRect(next[i])) {
                     found.push_back(*rect);
@@ -265,7 +260,8 @@ std::optional<PixelRect> DesktopScreen::clientAreaOf(xcb_window_t client)
 std::optional<PixelRect> DesktopScreen::frameOf(xcb_window_t client)
 {
     const auto area = absoluteRect(client);
-    const auto extents = cardinals(client, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
+    const auto extents =
+        cardinals(connection, client, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
     if (!area || extents.size() != 4) {
         return std::nullopt;
     }
@@ -279,8 +275,9 @@ std::optional<PixelRect> DesktopScreen::frameOf(xcb_window_t client)
 
 std::optional<xcb_window_t> DesktopScreen::managedWindowOf(pid_t pid)
 {
-    for (std::uint32_t window : cardinals(connection.root(), "_NET_CLIENT_LIST")) {
-        if (cardinals(window, "_NET_WM_PID") == std::vector{static_cast<std::uint32_t>(pid)}) {
+    for (std::uint32_t window : cardinals(connection, connection.root(), "_NET_CLIENT_LIST")) {
+        if (cardinals(connection, window, "_NET_WM_PID") ==
+            std::vector{static_cast<std::uint32_t>(pid)}) {
             return window;
         }
     }
@@ -289,7 +286,7 @@ std::optional<xcb_window_t> DesktopScreen::managedWindowOf(pid_t pid)
 
 xcb_window_t DesktopScreen::activeWindow()
 {
-    const auto values = cardinals(connection.root(), "_NET_ACTIVE_WINDOW");
+    const auto values = cardinals(connection, connection.root(), "_NET_ACTIVE_WINDOW");
     return values.empty() ? xcb_window_t{XCB_WINDOW_NONE} : values.front();
 }
 
@@ -373,8 +370,9 @@ bool movePointer(int x, int y)
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
                            const std::map<std::string, std::string>& environment,
-                           const std::filesystem::path& logFile)
-    : logPath(logFile)
+                           const std::filesystem::path& logFile,
+                           const std::filesystem::path& errorFile)
+    : logPath(logFile), errorPath(errorFile)
 {
     std::vector<std::string> variables;
     for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -385,7 +383,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
         }
     }
     for (const auto& [name, value] : environment) {
-        variables.push_back(name + "=" + value);
+        if (!value.empty()) {
+            variables.push_back(name + "=" + value);
+        }
     }
     auto envp = argumentVector(variables);
     auto argv = argumentVector(arguments);
@@ -395,7 +395,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (errorPath.empty()) {
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 2, errorPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     pid_t pid = 0;
     if (!arguments.empty() &&
         posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
@@ -450,6 +455,16 @@ void ChildProcess::stop()
 std::string ChildProcess::log() const
 {
     return readFile(logPath);
+}
+
+std::string ChildProcess::errors() const
+{
+    return errorPath.empty() ? std::string() : readFile(errorPath);
+}
+
+bool exitedWith(const std::optional<int>& status, int code)
+{
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
 }
 
 TemporaryFolder::TemporaryFolder()

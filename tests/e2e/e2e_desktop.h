@@ -117,9 +117,10 @@ public:
 
     // The root's children, bottom to top.
     std::vector<TopLevelWindow> topLevelWindows();
-    // Every viewable window below the root at any depth whose _NET_WM_PID is the given one,
-    // with its rectangle in root coordinates, excluding the root's own children.
-    std::vector<PixelRect> embeddedWindowsOf(pid_t pid);
+    // Every window below the root at any depth whose _NET_WM_PID is the given one (only the
+    // viewable ones unless told otherwise), with its rectangle in root coordinates, excluding
+    // the root's own children.
+    std::vector<PixelRect> embeddedWindowsOf(pid_t pid, bool viewableOnly = true);
 
     // The frame of a managed window (the client plus the decorations the window manager adds)
     // and its client area, in root coordinates.
@@ -134,7 +135,6 @@ public:
     bool isCompositing();
 
 private:
-    std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
     std::optional<PixelRect> absoluteRect(xcb_window_t window);
 
     x11::XcbConnection connection;
@@ -156,14 +156,15 @@ bool xdotool(const std::vector<std::string>& arguments);
 bool movePointer(int x, int y);
 
 // A program started with posix_spawn, with this process's environment plus the given
-// NAME=value overrides, its output in a log file, stopped by its pid (TERM, then KILL) when the
-// object goes.
+// NAME=value overrides (an empty value removes the variable), its output in a log file (its
+// errors too, unless they have a file of their own), stopped by its pid (TERM, then KILL) when
+// the object goes.
 class ChildProcess
 {
 public:
     ChildProcess(const std::vector<std::string>& arguments,
                  const std::map<std::string, std::string>& environment,
-                 const std::filesystem::path& logFile);
+                 const std::filesystem::path& logFile, const std::filesystem::path& errorFile = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -179,12 +180,17 @@ public:
     // TERM, up to three seconds for it to end, then KILL.
     void stop();
     std::string log() const;
+    std::string errors() const; // what went to the error file
 
 private:
     pid_t processId = 0;
     std::optional<int> status;
     std::filesystem::path logPath;
+    std::filesystem::path errorPath;
 };
+
+// Whether the wait status is that of an exit with the given code.
+bool exitedWith(const std::optional<int>& status, int code);
 
 // A fresh folder that is removed with everything in it when the object goes.
 class TemporaryFolder
@@ -224,8 +230,9 @@ public:
     bool activate();
     // Asks the window manager to put its frame's top-left corner there and waits until it is.
     bool moveTo(int x, int y);
-    // Button presses it has reported.
+    // Button presses it has reported, and every mouse report as it came.
     int pressesReceived() const;
+    std::string reports() const { return readFile(recordPath); }
     void stop() { process.stop(); }
 
 private:

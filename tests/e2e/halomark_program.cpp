@@ -58,10 +58,19 @@ bool HalomarkProgram::start(const std::vector<std::string>& arguments)
 }
 
 std::unique_ptr<ChildProcess>
-HalomarkProgram::startAnother(const std::filesystem::path& logFile) const
+HalomarkProgram::startAnother(const std::string& name, const std::vector<std::string>& arguments,
+                              const std::map<std::string, std::string>& changes) const
 {
-    return std::make_unique<ChildProcess>(std::vector<std::string>{halomarkExecutable().string()},
-                                          environment(), logFile);
+    std::vector<std::string> command{halomarkExecutable().string()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    auto variables = environment();
+    for (const auto& [variable, value] : changes) {
+        variables[variable] = value;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(home, ignored);
+    return std::make_unique<ChildProcess>(command, variables, home / (name + ".out"),
+                                          home / (name + ".err"));
 }
 
 namespace {

@@ -55,8 +55,12 @@ public:
     // Starts the program (with the given extra arguments) and waits until its icon has docked
     // in the tray, which it does just before its monitors start.
     bool start(const std::vector<std::string>& arguments = {});
-    // Starts one more process of the program in the same environment, not waiting for anything.
-    std::unique_ptr<ChildProcess> startAnother(const std::filesystem::path& logFile) const;
+    // Starts one more process of the program in the same environment with these arguments and
+    // changes to the environment (an empty value removes a variable), not waiting for anything.
+    // Its output goes to <configHome>/<name>.out, its errors to <configHome>/<name>.err.
+    std::unique_ptr<ChildProcess>
+    startAnother(const std::string& name, const std::vector<std::string>& arguments = {},
+                 const std::map<std::string, std::string>& changes = {}) const;
 
     ChildProcess& process() { return *child; }
     bool isRunning() { return child && child->isRunning(); }

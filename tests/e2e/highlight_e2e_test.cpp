@@ -106,7 +106,7 @@ protected:
     Image panelRow; // a row of the tint2 panel before the program ran
 };
 
-TEST_F(ActiveWindowHighlightTest, TheHoleFollowsTheActiveWindowToItsMonitorWithinAFewFrames)
+TEST_F(ActiveWindowHighlightTest, TheHoleFollowsActivationsDragsAndAWindowAcrossBothMonitors)
 {
     ASSERT_TRUE(left->activate());
     ASSERT_TRUE(waitUntil([&] { return highlightOn(*left, true); }, 5s)) << picture(*left);
@@ -116,10 +116,11 @@ TEST_F(ActiveWindowHighlightTest, TheHoleFollowsTheActiveWindowToItsMonitorWithi
     const auto icon = halomark->trayIcon();
     ASSERT_TRUE(icon);
     const Image panelNow = screen->grab(panelRow.area());
-    const int y = panelRow.area().y;
+    const int panelY = panelRow.area().y;
     for (int x = 0; x < 1280; x += 8) {
         if (x < icon->x - 8 || x > icon->right() + 8) { // the icon itself came with the program
-            EXPECT_EQ(panelNow.at(x, y), panelRow.at(x, y)) << "the panel is veiled at x = " << x;
+            EXPECT_EQ(panelNow.at(x, panelY), panelRow.at(x, panelY))
+                << "the panel is veiled at x = " << x;
         }
     }
     saveArtifact("left-active");
@@ -144,35 +145,8 @@ TEST_F(ActiveWindowHighlightTest, TheHoleFollowsTheActiveWindowToItsMonitorWithi
     RecordProperty("slowest_hole_move_ms", static_cast<int>(latencies.back() * 1000));
     EXPECT_LE(latencies[2], 0.15) << "median time from activation to the moved hole";
     EXPECT_LE(latencies.back(), 0.5) << "slowest time from activation to the moved hole";
-}
 
-TEST_F(ActiveWindowHighlightTest, AWindowAcrossBothMonitorsVeilsBothWithTheHoleAcrossTheSeam)
-{
-    ASSERT_TRUE(right->activate());
-    ASSERT_TRUE(waitUntil([&] { return highlightOn(*right, false); }, 5s)) << picture(*right);
-    // The left terminal goes across the seam between the monitors, then becomes active.
-    ASSERT_TRUE(left->moveTo(kLeftMonitor.right() - 180, kTerminalY));
-    ASSERT_TRUE(left->activate());
-    const auto frame = left->frame();
-    ASSERT_TRUE(frame && frame->x < kLeftMonitor.right() && frame->right() > kRightMonitor.x);
-    ASSERT_TRUE(waitUntil([&] { return holeAt(*left) && leftMonitorVeiled(); }, 3s))
-        << picture(*left);
-    EXPECT_TRUE(rightMonitorVeiled()) << picture(*left);
-    EXPECT_EQ(halomark->overlays().size(), 2u);
-    // Where the hole meets the seam nothing of the veil is left on either side.
-    const int y = left->clientArea()->centerY();
-    const Image seam = screen->grab({kLeftMonitor.right() - 4, y, 8, 1});
-    for (int x = seam.area().x; x < seam.area().right(); ++x) {
-        EXPECT_EQ(seam.at(x, y), kBlue) << "at x = " << x;
-    }
-    // Beside the frame, on each monitor, the desktop is veiled.
-    EXPECT_TRUE(isVeiled(screen->pixel(frame->x - 6, y), leftDesktop));
-    EXPECT_TRUE(isVeiled(screen->pixel(frame->right() + 6, y), rightDesktop));
-    saveArtifact("across-both");
-}
-
-TEST_F(ActiveWindowHighlightTest, DraggingTheActiveWindowWithdrawsTheVeilUntilTheRelease)
-{
+    // Dragging the active window by its title bar withdraws the veil until the release.
     ASSERT_TRUE(left->activate());
     ASSERT_TRUE(waitUntil([&] { return highlightOn(*left, true); }, 5s)) << picture(*left);
     const PixelRect before = *left->frame();
@@ -198,6 +172,29 @@ TEST_F(ActiveWindowHighlightTest, DraggingTheActiveWindowWithdrawsTheVeilUntilTh
     RecordProperty("veil_back_after_release_ms", static_cast<int>(secondsSince(released) * 1000));
     EXPECT_NE(*left->frame(), before);
     saveArtifact("after-drag");
+
+    // A window across both monitors veils both with the hole across the seam.
+    ASSERT_TRUE(right->activate());
+    ASSERT_TRUE(waitUntil([&] { return highlightOn(*right, false); }, 5s)) << picture(*right);
+    // The left terminal goes across the seam between the monitors, then becomes active.
+    ASSERT_TRUE(left->moveTo(kLeftMonitor.right() - 180, kTerminalY));
+    ASSERT_TRUE(left->activate());
+    const auto frame = left->frame();
+    ASSERT_TRUE(frame && frame->x < kLeftMonitor.right() && frame->right() > kRightMonitor.x);
+    ASSERT_TRUE(waitUntil([&] { return holeAt(*left) && leftMonitorVeiled(); }, 3s))
+        << picture(*left);
+    EXPECT_TRUE(rightMonitorVeiled()) << picture(*left);
+    EXPECT_EQ(halomark->overlays().size(), 2u);
+    // Where the hole meets the seam nothing of the veil is left on either side.
+    const int y = left->clientArea()->centerY();
+    const Image seam = screen->grab({kLeftMonitor.right() - 4, y, 8, 1});
+    for (int x = seam.area().x; x < seam.area().right(); ++x) {
+        EXPECT_EQ(seam.at(x, y), kBlue) << "at x = " << x;
+    }
+    // Beside the frame, on each monitor, the desktop is veiled.
+    EXPECT_TRUE(isVeiled(screen->pixel(frame->x - 6, y), leftDesktop));
+    EXPECT_TRUE(isVeiled(screen->pixel(frame->right() + 6, y), rightDesktop));
+    saveArtifact("across-both");
 }
 
 } // namespace

@@ -24,6 +24,13 @@ bool runEventsUntil(const std::function<bool()>& condition, int limitMillisecond
     return condition();
 }
 
+void runEventsFor(int milliseconds)
+{
+    QEventLoop events;
+    QTimer::singleShot(milliseconds, &events, &QEventLoop::quit);
+    events.exec();
+}
+
 void runPendingEvents()
 {
     for (int turn = 0; turn < 3; ++turn) {

@@ -9,6 +9,9 @@ namespace halomark::qt::testing {
 // Runs the loop until the condition holds or the limit passes; true when it holds.
 bool runEventsUntil(const std::function<bool()>& condition, int limitMilliseconds = 3000);
 
+// Runs the loop for the given time, whatever happens meanwhile.
+void runEventsFor(int milliseconds);
+
 // Runs what is pending now (posted work, queued calls) without waiting for anything.
 void runPendingEvents();
 

@@ -29,14 +29,8 @@
 namespace halomark::qt {
 namespace {
 
+using testing::runEventsFor;
 using testing::runEventsUntil;
-
-void runEventsFor(int milliseconds)
-{
-    QEventLoop events;
-    QTimer::singleShot(milliseconds, &events, &QEventLoop::quit);
-    events.exec();
-}
 
 // Records the region of every paint event a widget receives.
 class PaintRecorder final : public QObject
