@@ -124,9 +124,14 @@ Rgb DesktopScreen::pixel(int x, int y)
 
 std::vector<TopLevelWindow> DesktopScreen::topLevelWindows()
 {
+    return childrenOf(connection.root());
+}
+
+std::vector<TopLevelWindow> DesktopScreen::childrenOf(xcb_window_t parent)
+{
     xcb_connection_t* c = connection.raw();
     XcbReply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(c, xcb_query_tree(c, connection.root()), nullptr));
+        xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
     if (!tree) {
         return {};
     }
@@ -195,60 +200,22 @@ std::optional<PixelRect> DesktopScreen::absoluteRect(xcb_window_t window)
 
 std::vector<PixelRect> DesktopScreen::embeddedWindowsOf(pid_t pid, bool viewableOnly)
 {
-    xcb_connection_t* c = connection.raw();
-    const xcb_atom_t pidAtom = connection.atom("_NET_WM_PID");
     std::vector<PixelRect> found;
-    std::vector<xcb_window_t> level;
-    {
-        XcbReply<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(c, xcb_query_tree(c, connection.root()), nullptr));
-        if (!tree) {
-            return found;
-        }
-        const xcb_window_t* children = xcb_query_tree_children(tree.get());
-        level.assign(children, children + xcb_query_tree_children_length(tree.get()));
-    }
-    // Breadth first below the root's children, one round trip per level.
-    for (int depth = 0; depth < 8 && !level.empty(); ++depth) {
-        std::vector<xcb_query_tree_cookie_t> cookies;
-        for (xcb_window_t window : level) {
-            cookies.push_back(xcb_query_tree(c, window));
-        }
-        std::vector<xcb_window_t> next;
-        for (auto cookie : cookies) {
-            XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, cookie, nullptr));
-            if (tree) {
-                const xcb_window_t* children = xcb_query_tree_children(tree.get());
-                next.insert(next.end(), children,
-                            children + xcb_query_tree_children_length(tree.get()));
-            }
-        }
-        struct Requests
-        {
-            xcb_get_window_attributes_cookie_t attributes;
-            xcb_get_property_cookie_t pid;
-        };
-        std::vector<Requests> requests;
-        for (xcb_window_t window : next) {
-            requests.push_back({xcb_get_window_attributes(c, window),
-                                x11::requestProperty(connection, window, pidAtom, 1)});
-        }
-        for (std::size_t i = 0; i < next.size(); ++i) {
-            XcbReply<xcb_get_window_attributes_reply_t> attributes(
-                xcb_get_window_attributes_reply(c, requests[i].attributes, nullptr));
-            XcbReply<xcb_get_property_reply_t> owner(
-                xcb_get_property_reply(c, requests[i].pid, nullptr));
-            const auto pids = x11::propertyValues32(owner.get());
-            const bool shown = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-            if ((shown || (attributes && !viewableOnly)) && !pids.empty() &&
-                pids.front() == static_cast<std::uint32_t>(pid)) {
-                if (const auto rect = absoluteRect(next[i])) {
+    // Depth first below the root's children, as deep as a tray's icons hang.
+    const std::function<void(xcb_window_t, int)> walk = [&](xcb_window_t parent, int depth) {
+        for (const TopLevelWindow& window : childrenOf(parent)) {
+            if (depth > 0 && window.pid == static_cast<std::uint32_t>(pid) &&
+                (window.viewable || !viewableOnly)) {
+                if (const auto rect = absoluteRect(window.id)) {
                     found.push_back(*rect);
                 }
             }
+            if (depth < 8) {
+                walk(window.id, depth + 1);
+            }
         }
-        level = std::move(next);
-    }
+    };
+    walk(connection.root(), 0);
     return found;
 }
 
@@ -320,43 +287,13 @@ std::vector<char*> argumentVector(const std::vector<std::string>& arguments)
 
 } // namespace
 
-CommandResult runCommand(const std::vector<std::string>& arguments)
-{
-    CommandResult result;
-    int pipeEnds[2];
-    if (arguments.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        return result;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    auto argv = argumentVector(arguments);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawned == 0) {
-        char buffer[4096];
-        ssize_t count = 0;
-        while ((count = read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
-            result.output.append(buffer, static_cast<std::size_t>(count));
-        }
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    close(pipeEnds[0]);
-    return result;
-}
-
 bool xdotool(const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> command{"xdotool"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return runCommand(command).exitCode == 0;
+    std::string command = "xdotool";
+    for (const std::string& argument : arguments) {
+        command += " '" + argument + "'";
+    }
+    return x11::testing::sh(command + " </dev/null >/dev/null 2>&1");
 }
 
 bool movePointer(int x, int y)
@@ -574,7 +511,7 @@ bool saveScreenshot(const std::filesystem::path& path)
 {
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
-    return runCommand({"import", "-window", "root", "-depth", "8", path.string()}).exitCode == 0;
+    return x11::testing::sh("import -window root -depth 8 '" + path.string() + "'");
 }
 
 } // namespace halomark::e2e

@@ -135,19 +135,12 @@ public:
     bool isCompositing();
 
 private:
+    // A window's children with their attributes, bottom to top, placed relative to it.
+    std::vector<TopLevelWindow> childrenOf(xcb_window_t parent);
     std::optional<PixelRect> absoluteRect(xcb_window_t window);
 
     x11::XcbConnection connection;
 };
-
-// Runs a program to its end with stdin and stderr on /dev/null and gives its exit code (-1 when
-// it could not run or ended by a signal) and what it printed.
-struct CommandResult
-{
-    int exitCode = -1;
-    std::string output;
-};
-CommandResult runCommand(const std::vector<std::string>& arguments);
 
 // xdotool with the given arguments; true when it succeeded.
 bool xdotool(const std::vector<std::string>& arguments);
@@ -175,7 +168,6 @@ public:
     bool isRunning();
     // Waits for it to end; its wait status, or nothing when it still runs at the timeout.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
-    std::optional<int> waitStatus() const { return status; }
     bool sendSignal(int signalNumber);
     // TERM, up to three seconds for it to end, then KILL.
     void stop();
@@ -222,7 +214,6 @@ public:
     // Waits until the window manager has mapped it; false when it did not come up in time.
     bool waitForWindow();
     xcb_window_t window() const { return windowId; }
-    pid_t pid() const { return process.pid(); }
 
     std::optional<PixelRect> frame() { return screen.frameOf(windowId); }
     std::optional<PixelRect> clientArea() { return screen.clientAreaOf(windowId); }
@@ -233,7 +224,6 @@ public:
     // Button presses it has reported, and every mouse report as it came.
     int pressesReceived() const;
     std::string reports() const { return readFile(recordPath); }
-    void stop() { process.stop(); }
 
 private:
     DesktopScreen& screen;

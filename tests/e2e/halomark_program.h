@@ -91,7 +91,6 @@ public:
     // every menu has closed. The pointer stays where it clicked.
     bool choose(MenuEntry entry, int submenuPosition = 0);
 
-    const std::filesystem::path& configHome() const { return home; }
     std::filesystem::path settingsFile() const { return home / "halomark" / "settings.json"; }
     std::filesystem::path autostartEntry() const { return home / "autostart" / "halomark.desktop"; }
     // A value in the settings file as JSON text ("\"red\"", "true"), or nothing.
