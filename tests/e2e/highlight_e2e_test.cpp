@@ -37,21 +37,19 @@ protected:
     {
         return near(color, veiled(unveiled), 6);
     }
-    bool leftMonitorVeiled()
+    // The bare desktop of a monitor, veiled or as it was.
+    bool monitorVeiled(bool leftMonitor)
     {
-        return isVeiled(screen->pixel(kLeftDesktopSampleX, kDesktopSampleY), leftDesktop);
+        return isVeiled(desktopNow(leftMonitor), leftMonitor ? leftDesktop : rightDesktop);
     }
-    bool leftMonitorClear()
+    bool monitorClear(bool leftMonitor)
     {
-        return near(screen->pixel(kLeftDesktopSampleX, kDesktopSampleY), leftDesktop, 3);
+        return near(desktopNow(leftMonitor), leftMonitor ? leftDesktop : rightDesktop, 3);
     }
-    bool rightMonitorVeiled()
+    Rgb desktopNow(bool leftMonitor)
     {
-        return isVeiled(screen->pixel(kRightDesktopSampleX, kDesktopSampleY), rightDesktop);
-    }
-    bool rightMonitorClear()
-    {
-        return near(screen->pixel(kRightDesktopSampleX, kDesktopSampleY), rightDesktop, 3);
+        return screen->pixel(leftMonitor ? kLeftDesktopSampleX : kRightDesktopSampleX,
+                             kDesktopSampleY);
     }
 
     // The hole lies over the terminal: along the line through the middle of its client area
@@ -86,17 +84,15 @@ protected:
     // The whole picture for a terminal that sits on one monitor.
     bool highlightOn(BlueTerminal& terminal, bool onLeftMonitor)
     {
-        return holeAt(terminal) && (onLeftMonitor ? leftMonitorVeiled() && rightMonitorClear()
-                                                  : rightMonitorVeiled() && leftMonitorClear());
+        return holeAt(terminal) && monitorVeiled(onLeftMonitor) && monitorClear(!onLeftMonitor);
     }
 
     std::string picture(BlueTerminal& terminal)
     {
         std::string why;
         holeAt(terminal, &why);
-        return why + "; left desktop " +
-               describe(screen->pixel(kLeftDesktopSampleX, kDesktopSampleY)) + ", right desktop " +
-               describe(screen->pixel(kRightDesktopSampleX, kDesktopSampleY));
+        return why + "; left desktop " + describe(desktopNow(true)) + ", right desktop " +
+               describe(desktopNow(false));
     }
 
     BlueTerminal* left = nullptr;
@@ -159,12 +155,12 @@ TEST_F(ActiveWindowHighlightTest, TheHoleFollowsActivationsDragsAndAWindowAcross
     }
     ASSERT_TRUE(waitUntil([&] { return left->frame() && left->frame()->x > before.x + 100; }, 3s))
         << "the window did not follow the drag";
-    EXPECT_TRUE(waitUntil([&] { return leftMonitorClear() && halomark->overlays().empty(); }, 2s))
+    EXPECT_TRUE(waitUntil([&] { return monitorClear(true) && halomark->overlays().empty(); }, 2s))
         << "the veil stayed during the drag: " << picture(*left);
     // Still held and moved further: still no veil.
     xdotool({"mousemove_relative", "--", "10", "5"});
     ASSERT_TRUE(waitUntil([&] { return left->frame()->x >= before.x + 200; }, 2s));
-    EXPECT_TRUE(leftMonitorClear() && halomark->overlays().empty());
+    EXPECT_TRUE(monitorClear(true) && halomark->overlays().empty());
 
     ASSERT_TRUE(input.releaseButton(1));
     const auto released = Clock::now();
@@ -181,9 +177,9 @@ TEST_F(ActiveWindowHighlightTest, TheHoleFollowsActivationsDragsAndAWindowAcross
     ASSERT_TRUE(left->activate());
     const auto frame = left->frame();
     ASSERT_TRUE(frame && frame->x < kLeftMonitor.right() && frame->right() > kRightMonitor.x);
-    ASSERT_TRUE(waitUntil([&] { return holeAt(*left) && leftMonitorVeiled(); }, 3s))
+    ASSERT_TRUE(waitUntil([&] { return holeAt(*left) && monitorVeiled(true); }, 3s))
         << picture(*left);
-    EXPECT_TRUE(rightMonitorVeiled()) << picture(*left);
+    EXPECT_TRUE(monitorVeiled(false)) << picture(*left);
     EXPECT_EQ(halomark->overlays().size(), 2u);
     // Where the hole meets the seam nothing of the veil is left on either side.
     const int y = left->clientArea()->centerY();
