@@ -1,5 +1,7 @@
 #include "e2e_desktop.h"
 
+#include "desktop.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -19,6 +21,7 @@ extern char** environ;
 namespace halomark::e2e {
 
 using x11::XcbReply;
+using x11::testing::cardinals;
 
 double secondsSince(Clock::time_point start)
 {
@@ -119,20 +122,16 @@ Rgb DesktopScreen::pixel(int x, int y)
     return grab({x, y, 1, 1}).at(x, y);
 }
 
-std::vector<std::uint32_t> DesktopScreen::cardinals(xcb_window_t window,
-                                                    const std::string& property)
+std::vector<TopLevelWindow> DesktopScreen::topLevelWindows()
 {
-    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection.raw(), x11::requestProperty(connection, window, connection.atom(property)),
-        nullptr));
-    return x11::propertyValues32(reply.get());
+    return childrenOf(connection.root());
 }
 
-std::vector<TopLevelWindow> DesktopScreen::topLevelWindows()
+std::vector<TopLevelWindow> DesktopScreen::childrenOf(xcb_window_t parent)
 {
     xcb_connection_t* c = connection.raw();
     XcbReply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(c, xcb_query_tree(c, connection.root()), nullptr));
+        xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
     if (!tree) {
         return {};
     }
@@ -199,61 +198,24 @@ std::optional<PixelRect> DesktopScreen::absoluteRect(xcb_window_t window)
     return PixelRect{origin->dst_x, origin->dst_y, geometry->width, geometry->height};
 }
 
-std::vector<PixelRect> DesktopScreen::embeddedWindowsOf(pid_t pid)
+std::vector<PixelRect> DesktopScreen::embeddedWindowsOf(pid_t pid, bool viewableOnly)
 {
-    xcb_connection_t* c = connection.raw();
-    const xcb_atom_t pidAtom = connection.atom("_NET_WM_PID");
     std::vector<PixelRect> found;
-    std::vector<xcb_window_t> level;
-    {
-        XcbReply<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(c, xcb_query_tree(c, connection.root()), nullptr));
-        if (!tree) {
-            return found;
-        }
-        const xcb_window_t* children = xcb_query_tree_children(tree.get());
-        level.assign(children, children + xcb_query_tree_children_length(tree.get()));
-    }
-    // Breadth first below the root's children, one round trip per level.
-    for (int depth = 0; depth < 8 && !level.empty(); ++depth) {
-        std::vector<xcb_query_tree_cookie_t> cookies;
-        for (xcb_window_t window : level) {
-            cookies.push_back(xcb_query_tree(c, window));
-        }
-        std::vector<xcb_window_t> next;
-        for (auto cookie : cookies) {
-            XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, cookie, nullptr));
-            if (tree) {
-                const xcb_window_t* children = xcb_query_tree_children(tree.get());
-                next.insert(next.end(), children,
-                            children + xcb_query_tree_children_length(tree.get()));
-            }
-        }
-        struct Requests
-        {
-            xcb_get_window_attributes_cookie_t attributes;
-            xcb_get_property_cookie_t pid;
-        };
-        std::vector<Requests> requests;
-        for (xcb_window_t window : next) {
-            requests.push_back({xcb_get_window_attributes(c, window),
-                                x11::requestProperty(connection, window, pidAtom, 1)});
-        }
-        for (std::size_t i = 0; i < next.size(); ++i) {
-            XcbReply<xcb_get_window_attributes_reply_t> attributes(
-                xcb_get_window_attributes_reply(c, requests[i].attributes, nullptr));
-            XcbReply<xcb_get_property_reply_t> owner(
-                xcb_get_property_reply(c, requests[i].pid, nullptr));
-            const auto pids = x11::propertyValues32(owner.get());
-            if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE && !pids.empty() &&
-                pids.front() == static_cast<std::uint32_t>(pid)) {
-                if (const auto rect = absoluteRect(next[i])) {
+    // Depth first below the root's children, as deep as a tray's icons hang.
+    const std::function<void(xcb_window_t, int)> walk = [&](xcb_window_t parent, int depth) {
+        for (const TopLevelWindow& window : childrenOf(parent)) {
+            if (depth > 0 && window.pid == static_cast<std::uint32_t>(pid) &&
+                (window.viewable || !viewableOnly)) {
+                if (const auto rect = absoluteRect(window.id)) {
                     found.push_back(*rect);
                 }
             }
+            if (depth < 8) {
+                walk(window.id, depth + 1);
+            }
         }
-        level = std::move(next);
-    }
+    };
+    walk(connection.root(), 0);
     return found;
 }
 
@@ -265,7 +227,8 @@ std::optional<PixelRect> DesktopScreen::clientAreaOf(xcb_window_t client)
 std::optional<PixelRect> DesktopScreen::frameOf(xcb_window_t client)
 {
     const auto area = absoluteRect(client);
-    const auto extents = cardinals(client, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
+    const auto extents =
+        cardinals(connection, client, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
     if (!area || extents.size() != 4) {
         return std::nullopt;
     }
@@ -279,8 +242,9 @@ std::optional<PixelRect> DesktopScreen::frameOf(xcb_window_t client)
 
 std::optional<xcb_window_t> DesktopScreen::managedWindowOf(pid_t pid)
 {
-    for (std::uint32_t window : cardinals(connection.root(), "_NET_CLIENT_LIST")) {
-        if (cardinals(window, "_NET_WM_PID") == std::vector{static_cast<std::uint32_t>(pid)}) {
+    for (std::uint32_t window : cardinals(connection, connection.root(), "_NET_CLIENT_LIST")) {
+        if (cardinals(connection, window, "_NET_WM_PID") ==
+            std::vector{static_cast<std::uint32_t>(pid)}) {
             return window;
         }
     }
@@ -289,7 +253,7 @@ std::optional<xcb_window_t> DesktopScreen::managedWindowOf(pid_t pid)
 
 xcb_window_t DesktopScreen::activeWindow()
 {
-    const auto values = cardinals(connection.root(), "_NET_ACTIVE_WINDOW");
+    const auto values = cardinals(connection, connection.root(), "_NET_ACTIVE_WINDOW");
     return values.empty() ? xcb_window_t{XCB_WINDOW_NONE} : values.front();
 }
 
@@ -323,43 +287,13 @@ std::vector<char*> argumentVector(const std::vector<std::string>& arguments)
 
 } // namespace
 
-CommandResult runCommand(const std::vector<std::string>& arguments)
-{
-    CommandResult result;
-    int pipeEnds[2];
-    if (arguments.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        return result;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    auto argv = argumentVector(arguments);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawned == 0) {
-        char buffer[4096];
-        ssize_t count = 0;
-        while ((count = read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
-            result.output.append(buffer, static_cast<std::size_t>(count));
-        }
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    close(pipeEnds[0]);
-    return result;
-}
-
 bool xdotool(const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> command{"xdotool"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return runCommand(command).exitCode == 0;
+    std::string command = "xdotool";
+    for (const std::string& argument : arguments) {
+        command += " '" + argument + "'";
+    }
+    return x11::testing::sh(command + " </dev/null >/dev/null 2>&1");
 }
 
 bool movePointer(int x, int y)
@@ -373,8 +307,9 @@ bool movePointer(int x, int y)
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
                            const std::map<std::string, std::string>& environment,
-                           const std::filesystem::path& logFile)
-    : logPath(logFile)
+                           const std::filesystem::path& logFile,
+                           const std::filesystem::path& errorFile)
+    : logPath(logFile), errorPath(errorFile)
 {
     std::vector<std::string> variables;
     for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -385,7 +320,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
         }
     }
     for (const auto& [name, value] : environment) {
-        variables.push_back(name + "=" + value);
+        if (!value.empty()) {
+            variables.push_back(name + "=" + value);
+        }
     }
     auto envp = argumentVector(variables);
     auto argv = argumentVector(arguments);
@@ -395,7 +332,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (errorPath.empty()) {
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 2, errorPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     pid_t pid = 0;
     if (!arguments.empty() &&
         posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
@@ -450,6 +392,16 @@ void ChildProcess::stop()
 std::string ChildProcess::log() const
 {
     return readFile(logPath);
+}
+
+std::string ChildProcess::errors() const
+{
+    return errorPath.empty() ? std::string() : readFile(errorPath);
+}
+
+bool exitedWith(const std::optional<int>& status, int code)
+{
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
 }
 
 TemporaryFolder::TemporaryFolder()
@@ -559,7 +511,7 @@ bool saveScreenshot(const std::filesystem::path& path)
 {
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
-    return runCommand({"import", "-window", "root", "-depth", "8", path.string()}).exitCode == 0;
+    return x11::testing::sh("import -window root -depth 8 '" + path.string() + "'");
 }
 
 } // namespace halomark::e2e

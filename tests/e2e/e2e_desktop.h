@@ -117,9 +117,10 @@ public:
 
     // The root's children, bottom to top.
     std::vector<TopLevelWindow> topLevelWindows();
-    // Every viewable window below the root at any depth whose _NET_WM_PID is the given one,
-    // with its rectangle in root coordinates, excluding the root's own children.
-    std::vector<PixelRect> embeddedWindowsOf(pid_t pid);
+    // Every window below the root at any depth whose _NET_WM_PID is the given one (only the
+    // viewable ones unless told otherwise), with its rectangle in root coordinates, excluding
+    // the root's own children.
+    std::vector<PixelRect> embeddedWindowsOf(pid_t pid, bool viewableOnly = true);
 
     // The frame of a managed window (the client plus the decorations the window manager adds)
     // and its client area, in root coordinates.
@@ -134,20 +135,12 @@ public:
     bool isCompositing();
 
 private:
-    std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
+    // A window's children with their attributes, bottom to top, placed relative to it.
+    std::vector<TopLevelWindow> childrenOf(xcb_window_t parent);
     std::optional<PixelRect> absoluteRect(xcb_window_t window);
 
     x11::XcbConnection connection;
 };
-
-// Runs a program to its end with stdin and stderr on /dev/null and gives its exit code (-1 when
-// it could not run or ended by a signal) and what it printed.
-struct CommandResult
-{
-    int exitCode = -1;
-    std::string output;
-};
-CommandResult runCommand(const std::vector<std::string>& arguments);
 
 // xdotool with the given arguments; true when it succeeded.
 bool xdotool(const std::vector<std::string>& arguments);
@@ -156,14 +149,15 @@ bool xdotool(const std::vector<std::string>& arguments);
 bool movePointer(int x, int y);
 
 // A program started with posix_spawn, with this process's environment plus the given
-// NAME=value overrides, its output in a log file, stopped by its pid (TERM, then KILL) when the
-// object goes.
+// NAME=value overrides (an empty value removes the variable), its output in a log file (its
+// errors too, unless they have a file of their own), stopped by its pid (TERM, then KILL) when
+// the object goes.
 class ChildProcess
 {
 public:
     ChildProcess(const std::vector<std::string>& arguments,
                  const std::map<std::string, std::string>& environment,
-                 const std::filesystem::path& logFile);
+                 const std::filesystem::path& logFile, const std::filesystem::path& errorFile = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -174,17 +168,21 @@ public:
     bool isRunning();
     // Waits for it to end; its wait status, or nothing when it still runs at the timeout.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
-    std::optional<int> waitStatus() const { return status; }
     bool sendSignal(int signalNumber);
     // TERM, up to three seconds for it to end, then KILL.
     void stop();
     std::string log() const;
+    std::string errors() const; // what went to the error file
 
 private:
     pid_t processId = 0;
     std::optional<int> status;
     std::filesystem::path logPath;
+    std::filesystem::path errorPath;
 };
+
+// Whether the wait status is that of an exit with the given code.
+bool exitedWith(const std::optional<int>& status, int code);
 
 // A fresh folder that is removed with everything in it when the object goes.
 class TemporaryFolder
@@ -216,7 +214,6 @@ public:
     // Waits until the window manager has mapped it; false when it did not come up in time.
     bool waitForWindow();
     xcb_window_t window() const { return windowId; }
-    pid_t pid() const { return process.pid(); }
 
     std::optional<PixelRect> frame() { return screen.frameOf(windowId); }
     std::optional<PixelRect> clientArea() { return screen.clientAreaOf(windowId); }
@@ -224,9 +221,9 @@ public:
     bool activate();
     // Asks the window manager to put its frame's top-left corner there and waits until it is.
     bool moveTo(int x, int y);
-    // Button presses it has reported.
+    // Button presses it has reported, and every mouse report as it came.
     int pressesReceived() const;
-    void stop() { process.stop(); }
+    std::string reports() const { return readFile(recordPath); }
 
 private:
     DesktopScreen& screen;

@@ -84,6 +84,30 @@ HalomarkProgram& EndToEndTest::launch(const std::map<std::string, std::string>& 
     return *halomark;
 }
 
+void EndToEndTest::expectCleanExit(const std::string& how)
+{
+    const pid_t pid = halomark->process().pid();
+    const auto status = halomark->process().waitForExit(10s);
+    ASSERT_TRUE(status) << "the program still runs after " << how;
+    EXPECT_TRUE(exitedWith(status, 0)) << how << ": wait status " << *status;
+    const auto windowsLeft = [&] {
+        std::string left;
+        for (const TopLevelWindow& window : screen->topLevelWindows()) {
+            if (window.pid == static_cast<std::uint32_t>(pid)) {
+                left += " " + describe(window.rect);
+            }
+        }
+        for (const PixelRect& rect : screen->embeddedWindowsOf(pid, false)) {
+            left += " embedded " + describe(rect);
+        }
+        return left;
+    };
+    // The server lets go of the windows of a closed connection a moment after the exit.
+    EXPECT_TRUE(waitUntil([&] { return windowsLeft().empty(); }, 2s))
+        << how << ": windows left:" << windowsLeft();
+    EXPECT_EQ(halomark->log().find("rror"), std::string::npos) << how << ": " << halomark->log();
+}
+
 std::filesystem::path EndToEndTest::artifactPath(const std::string& suffix)
 {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

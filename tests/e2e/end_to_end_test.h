@@ -48,6 +48,11 @@ protected:
     // Starts the program with these settings written first (key to JSON value).
     HalomarkProgram& launch(const std::map<std::string, std::string>& settings = {});
 
+    // Waits for the program to end after `how` (named in the failures) and checks that it
+    // exited with status 0 without reporting an error and that no window of it is left: no
+    // overlay, no menu, no tray icon.
+    void expectCleanExit(const std::string& how);
+
     // Saves the screen next to the test log under the test's name and the given suffix.
     std::filesystem::path saveArtifact(const std::string& suffix);
     std::filesystem::path artifactPath(const std::string& suffix);

@@ -1,8 +1,8 @@
 #include "halomark_program.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
+#include <regex>
 #include <tuple>
 
 namespace halomark::e2e {
@@ -58,10 +58,19 @@ bool HalomarkProgram::start(const std::vector<std::string>& arguments)
 }
 
 std::unique_ptr<ChildProcess>
-HalomarkProgram::startAnother(const std::filesystem::path& logFile) const
+HalomarkProgram::startAnother(const std::string& name, const std::vector<std::string>& arguments,
+                              const std::map<std::string, std::string>& changes) const
 {
-    return std::make_unique<ChildProcess>(std::vector<std::string>{halomarkExecutable().string()},
-                                          environment(), logFile);
+    std::vector<std::string> command{halomarkExecutable().string()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    auto variables = environment();
+    for (const auto& [variable, value] : changes) {
+        variables[variable] = value;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(home, ignored);
+    return std::make_unique<ChildProcess>(command, variables, home / (name + ".out"),
+                                          home / (name + ".err"));
 }
 
 namespace {
@@ -282,39 +291,14 @@ bool HalomarkProgram::choose(MenuEntry entry, int submenuPosition)
 std::optional<std::string> HalomarkProgram::setting(const std::string& key) const
 {
     // The file is one flat JSON object; each value here is a string, a number or a literal.
+    const std::regex member("\"" + std::regex_replace(key, std::regex(R"([.\\])"), R"(\$&)") +
+                            R"("\s*:\s*("(?:[^"\\]|\\.)*"|[^,}\s]+))");
+    std::smatch match;
     const std::string text = readFile(settingsFile());
-    const std::string quotedKey = "\"" + key + "\"";
-    std::size_t at = text.find(quotedKey);
-    if (at == std::string::npos) {
+    if (!std::regex_search(text, match, member)) {
         return std::nullopt;
     }
-    at += quotedKey.size();
-    while (at < text.size() && (std::isspace(static_cast<unsigned char>(text[at])) != 0)) {
-        ++at;
-    }
-    if (at >= text.size() || text[at] != ':') {
-        return std::nullopt;
-    }
-    ++at;
-    while (at < text.size() && (std::isspace(static_cast<unsigned char>(text[at])) != 0)) {
-        ++at;
-    }
-    std::size_t end = at;
-    if (end < text.size() && text[end] == '"') {
-        for (++end; end < text.size() && text[end] != '"'; ++end) {
-            end += text[end] == '\\';
-        }
-        ++end;
-    } else {
-        while (end < text.size() && text[end] != ',' && text[end] != '}' &&
-               std::isspace(static_cast<unsigned char>(text[end])) == 0) {
-            ++end;
-        }
-    }
-    if (end > text.size() || end == at) {
-        return std::nullopt;
-    }
-    return text.substr(at, end - at);
+    return match[1].str();
 }
 
 } // namespace halomark::e2e

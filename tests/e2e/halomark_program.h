@@ -55,8 +55,12 @@ public:
     // Starts the program (with the given extra arguments) and waits until its icon has docked
     // in the tray, which it does just before its monitors start.
     bool start(const std::vector<std::string>& arguments = {});
-    // Starts one more process of the program in the same environment, not waiting for anything.
-    std::unique_ptr<ChildProcess> startAnother(const std::filesystem::path& logFile) const;
+    // Starts one more process of the program in the same environment with these arguments and
+    // changes to the environment (an empty value removes a variable), not waiting for anything.
+    // Its output goes to <configHome>/<name>.out, its errors to <configHome>/<name>.err.
+    std::unique_ptr<ChildProcess>
+    startAnother(const std::string& name, const std::vector<std::string>& arguments = {},
+                 const std::map<std::string, std::string>& changes = {}) const;
 
     ChildProcess& process() { return *child; }
     bool isRunning() { return child && child->isRunning(); }
@@ -87,7 +91,6 @@ public:
     // every menu has closed. The pointer stays where it clicked.
     bool choose(MenuEntry entry, int submenuPosition = 0);
 
-    const std::filesystem::path& configHome() const { return home; }
     std::filesystem::path settingsFile() const { return home / "halomark" / "settings.json"; }
     std::filesystem::path autostartEntry() const { return home / "autostart" / "halomark.desktop"; }
     // A value in the settings file as JSON text ("\"red\"", "true"), or nothing.

@@ -37,21 +37,19 @@ protected:
     {
         return near(color, veiled(unveiled), 6);
     }
-    bool leftMonitorVeiled()
+    // The bare desktop of a monitor, veiled or as it was.
+    bool monitorVeiled(bool leftMonitor)
     {
-        return isVeiled(screen->pixel(kLeftDesktopSampleX, kDesktopSampleY), leftDesktop);
+        return isVeiled(desktopNow(leftMonitor), leftMonitor ? leftDesktop : rightDesktop);
     }
-    bool leftMonitorClear()
+    bool monitorClear(bool leftMonitor)
     {
-        return near(screen->pixel(kLeftDesktopSampleX, kDesktopSampleY), leftDesktop, 3);
+        return near(desktopNow(leftMonitor), leftMonitor ? leftDesktop : rightDesktop, 3);
     }
-    bool rightMonitorVeiled()
+    Rgb desktopNow(bool leftMonitor)
     {
-        return isVeiled(screen->pixel(kRightDesktopSampleX, kDesktopSampleY), rightDesktop);
-    }
-    bool rightMonitorClear()
-    {
-        return near(screen->pixel(kRightDesktopSampleX, kDesktopSampleY), rightDesktop, 3);
+        return screen->pixel(leftMonitor ? kLeftDesktopSampleX : kRightDesktopSampleX,
+                             kDesktopSampleY);
     }
 
     // The hole lies over the terminal: along the line through the middle of its client area
@@ -86,17 +84,15 @@ protected:
     // The whole picture for a terminal that sits on one monitor.
     bool highlightOn(BlueTerminal& terminal, bool onLeftMonitor)
     {
-        return holeAt(terminal) && (onLeftMonitor ? leftMonitorVeiled() && rightMonitorClear()
-                                                  : rightMonitorVeiled() && leftMonitorClear());
+        return holeAt(terminal) && monitorVeiled(onLeftMonitor) && monitorClear(!onLeftMonitor);
     }
 
     std::string picture(BlueTerminal& terminal)
     {
         std::string why;
         holeAt(terminal, &why);
-        return why + "; left desktop " +
-               describe(screen->pixel(kLeftDesktopSampleX, kDesktopSampleY)) + ", right desktop " +
-               describe(screen->pixel(kRightDesktopSampleX, kDesktopSampleY));
+        return why + "; left desktop " + describe(desktopNow(true)) + ", right desktop " +
+               describe(desktopNow(false));
     }
 
     BlueTerminal* left = nullptr;
@@ -106,7 +102,7 @@ protected:
     Image panelRow; // a row of the tint2 panel before the program ran
 };
 
-TEST_F(ActiveWindowHighlightTest, TheHoleFollowsTheActiveWindowToItsMonitorWithinAFewFrames)
+TEST_F(ActiveWindowHighlightTest, TheHoleFollowsActivationsDragsAndAWindowAcrossBothMonitors)
 {
     ASSERT_TRUE(left->activate());
     ASSERT_TRUE(waitUntil([&] { return highlightOn(*left, true); }, 5s)) << picture(*left);
@@ -116,10 +112,11 @@ TEST_F(ActiveWindowHighlightTest, TheHoleFollowsTheActiveWindowToItsMonitorWithi
     const auto icon = halomark->trayIcon();
     ASSERT_TRUE(icon);
     const Image panelNow = screen->grab(panelRow.area());
-    const int y = panelRow.area().y;
+    const int panelY = panelRow.area().y;
     for (int x = 0; x < 1280; x += 8) {
         if (x < icon->x - 8 || x > icon->right() + 8) { // the icon itself came with the program
-            EXPECT_EQ(panelNow.at(x, y), panelRow.at(x, y)) << "the panel is veiled at x = " << x;
+            EXPECT_EQ(panelNow.at(x, panelY), panelRow.at(x, panelY))
+                << "the panel is veiled at x = " << x;
         }
     }
     saveArtifact("left-active");
@@ -144,35 +141,8 @@ TEST_F(ActiveWindowHighlightTest, TheHoleFollowsTheActiveWindowToItsMonitorWithi
     RecordProperty("slowest_hole_move_ms", static_cast<int>(latencies.back() * 1000));
     EXPECT_LE(latencies[2], 0.15) << "median time from activation to the moved hole";
     EXPECT_LE(latencies.back(), 0.5) << "slowest time from activation to the moved hole";
-}
 
-TEST_F(ActiveWindowHighlightTest, AWindowAcrossBothMonitorsVeilsBothWithTheHoleAcrossTheSeam)
-{
-    ASSERT_TRUE(right->activate());
-    ASSERT_TRUE(waitUntil([&] { return highlightOn(*right, false); }, 5s)) << picture(*right);
-    // The left terminal goes across the seam between the monitors, then becomes active.
-    ASSERT_TRUE(left->moveTo(kLeftMonitor.right() - 180, kTerminalY));
-    ASSERT_TRUE(left->activate());
-    const auto frame = left->frame();
-    ASSERT_TRUE(frame && frame->x < kLeftMonitor.right() && frame->right() > kRightMonitor.x);
-    ASSERT_TRUE(waitUntil([&] { return holeAt(*left) && leftMonitorVeiled(); }, 3s))
-        << picture(*left);
-    EXPECT_TRUE(rightMonitorVeiled()) << picture(*left);
-    EXPECT_EQ(halomark->overlays().size(), 2u);
-    // Where the hole meets the seam nothing of the veil is left on either side.
-    const int y = left->clientArea()->centerY();
-    const Image seam = screen->grab({kLeftMonitor.right() - 4, y, 8, 1});
-    for (int x = seam.area().x; x < seam.area().right(); ++x) {
-        EXPECT_EQ(seam.at(x, y), kBlue) << "at x = " << x;
-    }
-    // Beside the frame, on each monitor, the desktop is veiled.
-    EXPECT_TRUE(isVeiled(screen->pixel(frame->x - 6, y), leftDesktop));
-    EXPECT_TRUE(isVeiled(screen->pixel(frame->right() + 6, y), rightDesktop));
-    saveArtifact("across-both");
-}
-
-TEST_F(ActiveWindowHighlightTest, DraggingTheActiveWindowWithdrawsTheVeilUntilTheRelease)
-{
+    // Dragging the active window by its title bar withdraws the veil until the release.
     ASSERT_TRUE(left->activate());
     ASSERT_TRUE(waitUntil([&] { return highlightOn(*left, true); }, 5s)) << picture(*left);
     const PixelRect before = *left->frame();
@@ -185,12 +155,12 @@ TEST_F(ActiveWindowHighlightTest, DraggingTheActiveWindowWithdrawsTheVeilUntilTh
     }
     ASSERT_TRUE(waitUntil([&] { return left->frame() && left->frame()->x > before.x + 100; }, 3s))
         << "the window did not follow the drag";
-    EXPECT_TRUE(waitUntil([&] { return leftMonitorClear() && halomark->overlays().empty(); }, 2s))
+    EXPECT_TRUE(waitUntil([&] { return monitorClear(true) && halomark->overlays().empty(); }, 2s))
         << "the veil stayed during the drag: " << picture(*left);
     // Still held and moved further: still no veil.
     xdotool({"mousemove_relative", "--", "10", "5"});
     ASSERT_TRUE(waitUntil([&] { return left->frame()->x >= before.x + 200; }, 2s));
-    EXPECT_TRUE(leftMonitorClear() && halomark->overlays().empty());
+    EXPECT_TRUE(monitorClear(true) && halomark->overlays().empty());
 
     ASSERT_TRUE(input.releaseButton(1));
     const auto released = Clock::now();
@@ -198,6 +168,29 @@ TEST_F(ActiveWindowHighlightTest, DraggingTheActiveWindowWithdrawsTheVeilUntilTh
     RecordProperty("veil_back_after_release_ms", static_cast<int>(secondsSince(released) * 1000));
     EXPECT_NE(*left->frame(), before);
     saveArtifact("after-drag");
+
+    // A window across both monitors veils both with the hole across the seam.
+    ASSERT_TRUE(right->activate());
+    ASSERT_TRUE(waitUntil([&] { return highlightOn(*right, false); }, 5s)) << picture(*right);
+    // The left terminal goes across the seam between the monitors, then becomes active.
+    ASSERT_TRUE(left->moveTo(kLeftMonitor.right() - 180, kTerminalY));
+    ASSERT_TRUE(left->activate());
+    const auto frame = left->frame();
+    ASSERT_TRUE(frame && frame->x < kLeftMonitor.right() && frame->right() > kRightMonitor.x);
+    ASSERT_TRUE(waitUntil([&] { return holeAt(*left) && monitorVeiled(true); }, 3s))
+        << picture(*left);
+    EXPECT_TRUE(monitorVeiled(false)) << picture(*left);
+    EXPECT_EQ(halomark->overlays().size(), 2u);
+    // Where the hole meets the seam nothing of the veil is left on either side.
+    const int y = left->clientArea()->centerY();
+    const Image seam = screen->grab({kLeftMonitor.right() - 4, y, 8, 1});
+    for (int x = seam.area().x; x < seam.area().right(); ++x) {
+        EXPECT_EQ(seam.at(x, y), kBlue) << "at x = " << x;
+    }
+    // Beside the frame, on each monitor, the desktop is veiled.
+    EXPECT_TRUE(isVeiled(screen->pixel(frame->x - 6, y), leftDesktop));
+    EXPECT_TRUE(isVeiled(screen->pixel(frame->right() + 6, y), rightDesktop));
+    saveArtifact("across-both");
 }
 
 } // namespace

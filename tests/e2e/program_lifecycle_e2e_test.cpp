@@ -1,5 +1,6 @@
-// The program's life as the desktop sees it: launch at login as an autostart entry, one
-// program per desktop, and an end by SIGTERM that takes every overlay with it and lets the next
+// The program's life as the desktop sees it: its command line, which needs no server; one
+// program per display; launch at login as an autostart entry; and an end by SIGTERM, SIGINT or
+// Ctrl+Q in its open menu that is a clean exit taking every window with it and letting the next
 // start succeed.
 #include "ring_watch.h"
 
@@ -13,13 +14,61 @@ namespace {
 class ProgramLifecycleTest : public EndToEndTest
 {};
 
-TEST_F(ProgramLifecycleTest, LaunchAtLoginWritesAndRemovesTheAutostartEntry)
+TEST_F(ProgramLifecycleTest, VersionHelpAndAMissingDisplayNeedNoServer)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string display; // empty: none at all
+        int exitCode;
+        bool onStandardError; // where the text goes; on the standard output it comes first
+        std::string text;
+    };
+    // A display nobody serves has a lock of its own, so the desktop's programs do not answer.
+    const std::vector<Case> cases{
+        {{"--version"}, "", 0, false, "halomark "},
+        {{"--help"}, "", 0, false, "Usage: "},
+        {{"--frobnicate"}, "", 2, true, "unknown option '--frobnicate'"},
+        {{}, ":4711", 1, true, "cannot connect to the X display ':4711'"},
+    };
+    const HalomarkProgram program(*screen, folder->path() / "config");
+    int run = 0;
+    for (const Case& c : cases) {
+        const std::string call = c.arguments.empty() ? "DISPLAY=" + c.display : c.arguments[0];
+        const auto process = program.startAnother("run" + std::to_string(++run), c.arguments,
+                                                  {{"DISPLAY", c.display}});
+        EXPECT_TRUE(exitedWith(process->waitForExit(10s), c.exitCode)) << call;
+        if (c.onStandardError) {
+            EXPECT_NE(process->errors().find(c.text), std::string::npos) << process->errors();
+        } else {
+            EXPECT_EQ(process->log().rfind(c.text, 0), 0u) << call << ": " << process->log();
+        }
+    }
+}
+
+TEST_F(ProgramLifecycleTest, ASecondProgramFailsSayingWhoRunsAndLaunchAtLoginTogglesTheEntry)
 {
     launch();
     ASSERT_TRUE(halomark && halomark->isRunning());
+    const auto second = halomark->startAnother("second");
+    ASSERT_TRUE(second->started());
+    const auto status = second->waitForExit(10s);
+    ASSERT_TRUE(status) << "the second program still runs";
+    EXPECT_TRUE(exitedWith(status, 1)) << "wait status " << *status;
+    EXPECT_NE(second->errors().find("already running on this display (process " +
+                                    std::to_string(halomark->process().pid()) + ")"),
+              std::string::npos)
+        << second->errors();
+    RecordProperty("second_instance_message", second->errors());
+    for (const TopLevelWindow& window : screen->topLevelWindows()) {
+        EXPECT_NE(window.pid, static_cast<std::uint32_t>(second->pid())) << "a second window";
+    }
+    EXPECT_TRUE(screen->embeddedWindowsOf(second->pid(), false).empty()) << "a second tray icon";
+    EXPECT_TRUE(halomark->isRunning()) << "the first program is left alone";
+    EXPECT_TRUE(halomark->trayIcon());
+
     const auto entry = halomark->autostartEntry();
     ASSERT_FALSE(std::filesystem::exists(entry));
-
     ASSERT_TRUE(halomark->choose(MenuEntry::launchAtLogin));
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(entry); }, 2s))
         << "no autostart entry at " << entry;
@@ -28,30 +77,15 @@ TEST_F(ProgramLifecycleTest, LaunchAtLoginWritesAndRemovesTheAutostartEntry)
     EXPECT_NE(text.find("Exec=" + std::filesystem::canonical(halomarkExecutable()).string()),
               std::string::npos)
         << text;
-
     ASSERT_TRUE(halomark->choose(MenuEntry::launchAtLogin));
     EXPECT_TRUE(waitUntil([&] { return !std::filesystem::exists(entry); }, 2s))
         << "the autostart entry stayed";
-    EXPECT_TRUE(halomark->isRunning());
+
+    ASSERT_TRUE(halomark->process().sendSignal(SIGINT));
+    expectCleanExit("SIGINT");
 }
 
-TEST_F(ProgramLifecycleTest, ASecondProgramExitsWithAMessageAndLeavesTheFirstRunning)
-{
-    launch();
-    ASSERT_TRUE(halomark && halomark->isRunning());
-    const auto second = halomark->startAnother(folder->path() / "second.log");
-    ASSERT_TRUE(second->started());
-    const auto status = second->waitForExit(10s);
-    ASSERT_TRUE(status) << "the second program still runs";
-    EXPECT_TRUE(WIFEXITED(*status)) << "wait status " << *status;
-    EXPECT_FALSE(second->log().empty()) << "the second program said nothing";
-    RecordProperty("second_instance_message", second->log());
-    EXPECT_TRUE(screen->embeddedWindowsOf(second->pid()).empty()) << "a second tray icon";
-    EXPECT_TRUE(halomark->isRunning());
-    EXPECT_TRUE(halomark->trayIcon());
-}
-
-TEST_F(ProgramLifecycleTest, SigtermEndsTheProgramWithoutAnOverlayLeftAndItStartsAgain)
+TEST_F(ProgramLifecycleTest, SigtermAndControlQInTheMenuEndItCleanlyAndItStartsAgain)
 {
     ASSERT_NO_FATAL_FAILURE(useCompositor(true));
     BlueTerminal& terminal = addTerminal("e2e-lifecycle", kLeftTerminalX, kTerminalY);
@@ -68,14 +102,8 @@ TEST_F(ProgramLifecycleTest, SigtermEndsTheProgramWithoutAnOverlayLeftAndItStart
     // The veil is up and a ring is on its way when the signal comes.
     tapSuper();
     ASSERT_TRUE(ringAppears(*screen, client->centerX(), client->centerY(), isWhiteStroke, 1s));
-    const pid_t pid = halomark->process().pid();
     ASSERT_TRUE(halomark->process().sendSignal(SIGTERM));
-    const auto status = halomark->process().waitForExit(5s);
-    ASSERT_TRUE(status) << "the program still runs after SIGTERM";
-    for (const TopLevelWindow& window : screen->topLevelWindows()) {
-        EXPECT_FALSE(window.pid == static_cast<std::uint32_t>(pid) && window.viewable)
-            << "window " << window.id << " at " << describe(window.rect);
-    }
+    expectCleanExit("SIGTERM");
     EXPECT_TRUE(
         waitUntil([&] { return screen->grab(kLeftUsableArea).differingPixels(before) == 0; }, 2s))
         << "the screen is not as it was";
@@ -83,6 +111,9 @@ TEST_F(ProgramLifecycleTest, SigtermEndsTheProgramWithoutAnOverlayLeftAndItStart
     // Nothing of the ended program stands in the way of the next one.
     ASSERT_TRUE(halomark->start()) << halomark->log();
     EXPECT_TRUE(waitUntil([&] { return halomark->leftVeils().size() == 1; }, 5s));
+    ASSERT_TRUE(halomark->openMenu());
+    ASSERT_TRUE(xdotool({"key", "ctrl+q"}));
+    expectCleanExit("Ctrl+Q in the open menu");
 }
 
 } // namespace

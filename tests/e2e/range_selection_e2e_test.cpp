@@ -81,6 +81,17 @@ protected:
         return drawn;
     }
 
+    // Drags from `from` to `to` in six steps with the button held, looking after each.
+    void dragAcross(const std::function<void()>& look = [] {})
+    {
+        ASSERT_TRUE(input.pressButton(1));
+        for (int step = 1; step <= 6; ++step) {
+            xdotool({"mousemove", std::to_string(from.x + (to.x - from.x) * step / 6),
+                     std::to_string(from.y + (to.y - from.y) * step / 6)});
+            look();
+        }
+    }
+
     struct Point
     {
         int x = 0;
@@ -103,11 +114,7 @@ TEST_F(RangeSelectionTest, SuperAndADragDrawTheRectangleWhichFadesWhileClicksPas
     const xcb_window_t selectionPanel = halomark->monitorPanels().front().id;
     EXPECT_EQ(screen->grab(area).differingPixels(before), 0);
 
-    ASSERT_TRUE(input.pressButton(1));
-    for (int step = 1; step <= 6; ++step) {
-        xdotool({"mousemove", std::to_string(from.x + (to.x - from.x) * step / 6),
-                 std::to_string(from.y + (to.y - from.y) * step / 6)});
-    }
+    ASSERT_NO_FATAL_FAILURE(dragAcross());
     std::string why;
     ASSERT_TRUE(waitUntil([&] { return rectangleDrawn(); }, 2s)) << (rectangleDrawn(&why), why);
     saveArtifact("drawn");
@@ -174,12 +181,7 @@ TEST_F(RangeSelectionTest, WithTheShortcutOffADragWithSuperDrawsNothingAndReache
     ASSERT_TRUE(input.pressKey("Super_L"));
     x11::testing::hold(80ms);
     look();
-    ASSERT_TRUE(input.pressButton(1));
-    for (int step = 1; step <= 6; ++step) {
-        xdotool({"mousemove", std::to_string(from.x + (to.x - from.x) * step / 6),
-                 std::to_string(from.y + (to.y - from.y) * step / 6)});
-        look();
-    }
+    ASSERT_NO_FATAL_FAILURE(dragAcross(look));
     ASSERT_TRUE(input.releaseButton(1));
     ASSERT_TRUE(input.releaseKey("Super_L"));
     // Looks on for as long as a drawn rectangle would have stayed.

@@ -73,16 +73,14 @@ TEST(QtAlerts, ShowsTitleMessageStyleAndTheButtonsInTheGivenOrderTheFirstBeingTh
     EXPECT_EQ(alerts.runModal(kThreeButtons), 1000);
     EXPECT_TRUE(checked);
 
-    alerts.setShownHandler([](QMessageBox& box) {
-        EXPECT_EQ(box.icon(), QMessageBox::Critical);
-        box.buttons().at(0)->click();
-    });
-    alerts.runModal(Alert{"t", "m", AlertStyle::critical, {"OK"}});
-    alerts.setShownHandler([](QMessageBox& box) {
-        EXPECT_EQ(box.icon(), QMessageBox::Warning);
-        box.buttons().at(0)->click();
-    });
-    alerts.runModal(Alert{"t", "m", AlertStyle::warning, {"OK"}});
+    for (const auto& [style, icon] : {std::pair{AlertStyle::critical, QMessageBox::Critical},
+                                      std::pair{AlertStyle::warning, QMessageBox::Warning}}) {
+        alerts.setShownHandler([icon = icon](QMessageBox& box) {
+            EXPECT_EQ(box.icon(), icon);
+            box.buttons().at(0)->click();
+        });
+        alerts.runModal(Alert{"t", "m", style, {"OK"}});
+    }
 }
 
 TEST(QtAlerts, EscapeAndClosingAnswerWithTheOnlyOrTheLastButton)

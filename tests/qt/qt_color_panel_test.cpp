@@ -55,6 +55,17 @@ void drag(QWidget* field, const std::vector<QPoint>& points)
 
 const std::vector<QPoint> kDrag{{10, 10}, {40, 30}, {80, 50}, {120, 70}};
 
+// Opens the panel on a colour set by the program, reporting to the target.
+QWidget* openedOnBlue(QtColorPanel& panel, const std::shared_ptr<RecordingTarget>& target,
+                      bool continuous)
+{
+    panel.setContinuous(continuous);
+    panel.setColor(Color::deviceRGB(0.2, 0.4, 0.8));
+    panel.setTarget(target);
+    panel.orderFront();
+    return spectrum(panel.dialog());
+}
+
 bool near(const Color& a, const Color& b)
 {
     return std::abs(a.red - b.red) < 1e-3 && std::abs(a.green - b.green) < 1e-3 &&
@@ -65,16 +76,11 @@ TEST(QtColorPanel, WhileContinuousEveryColourOfADragReachesTheTarget)
 {
     QtColorPanel panel;
     auto target = std::make_shared<RecordingTarget>();
-    panel.setContinuous(true);
-    panel.setColor(Color::deviceRGB(0.2, 0.4, 0.8));
-    panel.setTarget(target);
-    panel.orderFront();
+    QWidget* field = openedOnBlue(panel, target, true);
     ASSERT_TRUE(runEventsUntil([&] { return panel.dialog().isVisible(); }));
     EXPECT_EQ(panel.dialog().windowModality(), Qt::NonModal);
     EXPECT_TRUE(target->reported.empty()) << "a colour set by the program is not reported";
     EXPECT_TRUE(near(panel.color(), Color::sRGB(0.2, 0.4, 0.8)));
-
-    QWidget* field = spectrum(panel.dialog());
     ASSERT_NE(field, nullptr);
     drag(field, kDrag);
 
@@ -96,11 +102,7 @@ TEST(QtColorPanel, WithoutContinuousOnlyTheColourLeftWhenClosingIsReported)
 {
     QtColorPanel panel;
     auto target = std::make_shared<RecordingTarget>();
-    panel.setContinuous(false);
-    panel.setColor(Color::deviceRGB(0.2, 0.4, 0.8));
-    panel.setTarget(target);
-    panel.orderFront();
-    QWidget* field = spectrum(panel.dialog());
+    QWidget* field = openedOnBlue(panel, target, false);
     ASSERT_NE(field, nullptr);
     drag(field, kDrag);
     EXPECT_TRUE(target->reported.empty());

@@ -171,31 +171,29 @@ TEST(QtMainLoop, TimersAndWorkKeepRunningInsideANestedLoop)
 TEST(QtMainLoop, RepeatingTimerTicksWhileAMenuOrAMessageBoxIsOpen)
 {
     QtMainLoop loop;
-
+    // Runs the widget's own loop; the timer closes it on the fifth tick seen while it shows.
+    const auto ticksWhileOpen = [&](QWidget& widget, const std::function<void()>& exec,
+                                    const std::function<void()>& close) {
+        int ticks = 0;
+        auto timer = loop.scheduleRepeating(0.005, [&] {
+            if (widget.isVisible() && ++ticks == 5) {
+                close();
+            }
+        });
+        QTimer::singleShot(3000, &widget, close);
+        exec();
+        return ticks;
+    };
     QMenu menu;
     menu.addAction(QStringLiteral("Item"));
-    int ticksWhileMenuOpen = 0;
-    auto menuTimer = loop.scheduleRepeating(0.005, [&] {
-        if (menu.isVisible() && ++ticksWhileMenuOpen == 5) {
-            menu.close();
-        }
-    });
-    QTimer::singleShot(3000, &menu, &QMenu::close);
-    menu.exec(QPoint(20, 20));
-    menuTimer.reset();
-    EXPECT_EQ(ticksWhileMenuOpen, 5);
-
+    EXPECT_EQ(ticksWhileOpen(
+                  menu, [&] { menu.exec(QPoint(20, 20)); }, [&] { menu.close(); }),
+              5);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Title"), QStringLiteral("Message"),
                     QMessageBox::Ok);
-    int ticksWhileBoxOpen = 0;
-    auto boxTimer = loop.scheduleRepeating(0.005, [&] {
-        if (box.isVisible() && ++ticksWhileBoxOpen == 5) {
-            box.done(QMessageBox::Ok);
-        }
-    });
-    QTimer::singleShot(3000, &box, [&] { box.done(QMessageBox::Ok); });
-    box.exec();
-    EXPECT_EQ(ticksWhileBoxOpen, 5);
+    EXPECT_EQ(ticksWhileOpen(
+                  box, [&] { box.exec(); }, [&] { box.done(QMessageBox::Ok); }),
+              5);
 }
 
 TEST(QtMainLoop, NothingRunsAfterTheLoopIsDestroyed)

@@ -3,6 +3,7 @@
 // window, a panel that takes the mouse takes it, the veil blends over a window, and without a
 // compositor nothing hides the screen.
 #include "desktop.h"
+#include "e2e_desktop.h"
 #include "event_loop.h"
 
 #include "focus/focus_cue_dimming_view.h"
@@ -15,14 +16,7 @@
 #include "sim/sim_screen_list.h"
 #include "sim/sim_settings_store.h"
 
-#include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QRect>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -33,124 +27,26 @@
 namespace halomark::qt {
 namespace {
 
+using e2e::BlueTerminal;
+using e2e::DesktopScreen;
+using e2e::Image;
+using e2e::Rgb;
+using testing::runEventsFor;
+using x11::testing::desktopScript;
+
 // Windows on the shared X desktop can take longer to settle than offscreen ones.
 bool runEventsUntil(const std::function<bool()>& condition, int limitMilliseconds = 5000)
 {
     return testing::runEventsUntil(condition, limitMilliseconds);
 }
 
-using x11::testing::desktopScript;
-
-void runEventsFor(int milliseconds)
-{
-    QEventLoop events;
-    QTimer::singleShot(milliseconds, &events, &QEventLoop::quit);
-    events.exec();
-}
-
-// Runs a command to its end and returns what it printed; the event loop goes on meanwhile.
-QString run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
-QString activeWindow()
-{
-    const QString text = run(QStringLiteral("xprop"), {"-root", "_NET_ACTIVE_WINDOW"});
-    const auto match = QRegularExpression(QStringLiteral("0x[0-9a-f]+")).match(text);
-    return match.hasMatch() ? match.captured(0) : QString();
-}
-
-bool nearColor(const QColor& actual, const QColor& expected, int tolerance)
-{
-    return std::abs(actual.red() - expected.red()) <= tolerance &&
-           std::abs(actual.green() - expected.green()) <= tolerance &&
-           std::abs(actual.blue() - expected.blue()) <= tolerance;
-}
-
-std::string describe(const QColor& c)
-{
-    return std::to_string(c.red()) + "," + std::to_string(c.green()) + "," +
-           std::to_string(c.blue());
-}
-
-// An xterm painted all blue that writes every mouse report it gets to a file: the terminal is
-// told to report presses (mode 1000), and cat copies what arrives.
-class TargetWindow
-{
-public:
-    TargetWindow()
-    {
-        recordPath = folder.filePath(QStringLiteral("clicks"));
-        const QString script =
-            QStringLiteral("printf '\\033[?1000h'; stty raw -echo; exec cat > '%1'")
-                .arg(recordPath);
-        process.start(QStringLiteral("xterm"),
-                      {"-T", "halomark-qt-target", "-bg", "blue", "-fg", "blue", "-cr", "blue",
-                       "-geometry", "60x20+700+150", "-e", "sh", "-c", script});
-    }
-    ~TargetWindow()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate(); // by its pid
-            if (!process.waitForFinished(3000)) {
-                process.kill();
-                process.waitForFinished(3000);
-            }
-        }
-    }
-    TargetWindow(const TargetWindow&) = delete;
-    TargetWindow& operator=(const TargetWindow&) = delete;
-
-    // Waits for the window, reads its place on the screen and makes it the active window.
-    bool ready()
-    {
-        for (int i = 0; i < 100 && id.isEmpty(); ++i) {
-            id = run(QStringLiteral("xdotool"), {"search", "--name", "^halomark-qt-target$"})
-                     .split('\n', Qt::SkipEmptyParts)
-                     .value(0);
-            if (id.isEmpty()) {
-                runEventsFor(50);
-            }
-        }
-        if (id.isEmpty()) {
-            return false;
-        }
-        const QString info = run(QStringLiteral("xwininfo"), {"-id", id});
-        const auto value = [&](const char* label) {
-            const auto m =
-                QRegularExpression(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"))
-                    .match(info);
-            return m.hasMatch() ? m.captured(1).toInt() : -1;
-        };
-        rect = QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
-                     value("Height"));
-        run(QStringLiteral("xdotool"), {"windowactivate", "--sync", id});
-        const QString hex = QStringLiteral("0x%1").arg(id.toULongLong(), 0, 16);
-        return runEventsUntil([&] { return activeWindow() == hex; }) && rect.width() > 100;
-    }
-
-    QByteArray clicks() const
-    {
-        QFile file(recordPath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QRect rect; // top-left X coordinates of the terminal's area
-
-private:
-    QTemporaryDir folder;
-    QString recordPath;
-    QProcess process;
-    QString id;
-};
+constexpr e2e::PixelRect kBothMonitors{0, 0, 2560, 800};
+constexpr Rgb kBlue{0, 0, 255};
 
 class QtPanelDesktopTest : public ::testing::Test
 {
 protected:
+    // The target: a blue terminal at (700, 150) that records the clicks it gets, active.
     void SetUp() override
     {
         // The fixture's two monitors; the panel's strut takes 30 pixels off the left one.
@@ -159,8 +55,21 @@ protected:
         Screen right =
             sim::SimScreenList::makeScreen(2, {1280, 0, 1280, 800}, 1.0, Rect{1280, 0, 1280, 800});
         screens.setScreens({left, right});
-        ASSERT_TRUE(target.ready()) << "the target xterm did not come up";
-        QDir().mkpath(QStringLiteral(HALOMARK_SCREENSHOT_DIR));
+        terminal =
+            std::make_unique<BlueTerminal>(screen, folder.path(), "halomark-qt-target", 700, 150);
+        ASSERT_TRUE(terminal->waitForWindow() && terminal->activate())
+            << "the target xterm did not come up";
+        const auto area = terminal->clientArea();
+        ASSERT_TRUE(area && area->width > 100);
+        target = QRect(area->x, area->y, area->width, area->height);
+    }
+
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+            e2e::saveScreenshot(std::string(HALOMARK_SCREENSHOT_DIR "/") + test->name() + ".png");
+        }
     }
 
     std::shared_ptr<QtPanel> make(const PanelConfiguration& configuration)
@@ -176,7 +85,7 @@ protected:
     {
         auto veil = make(veilPanelConfiguration(screens.screens()[0]));
         auto view = std::make_shared<FocusCueDimmingView>(Rect{0, 0, 1280, 770}, [] { return 14; });
-        const QRect r = target.rect;
+        const QRect r = target;
         // View coordinates: bottom-left of the 770-point-high area that starts 30 points up.
         view->holeFrame = Rect{
             static_cast<double>(r.center().x()), static_cast<double>(800 - r.bottom() - 1 - 30),
@@ -188,17 +97,11 @@ protected:
         return veil;
     }
 
-    QImage screenshot(const QString& name)
-    {
-        const QString path = QStringLiteral(HALOMARK_SCREENSHOT_DIR "/%1.png").arg(name);
-        run(QStringLiteral("import"), {"-window", "root", "-depth", "8", path});
-        return QImage(path).convertToFormat(QImage::Format_RGB32);
-    }
+    Rgb pixel(QPoint at) { return screen.pixel(at.x(), at.y()); }
 
-    void click(QPoint at)
+    bool click(QPoint at)
     {
-        run(QStringLiteral("xdotool"),
-            {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+        return e2e::movePointer(at.x(), at.y()) && e2e::xdotool({"click", "1"});
     }
 
     // Clicks on the veil just left of its hole, over the target, reach the target; the active
@@ -206,7 +109,7 @@ protected:
     void checkClicksPassThroughAndAreTaken()
     {
         const Screen left = screens.screens()[0];
-        const QString active = activeWindow();
+        const xcb_window_t active = screen.activeWindow();
         auto veil = showVeil();
         auto ring = make(ringPanelConfiguration(left)); // a click-through panel over everything
         ring->setContentView(std::make_shared<OverlayView>(Rect{0, 0, 1280, 800}));
@@ -214,15 +117,15 @@ protected:
         runEventsFor(300);
 
         // On the veil just left of the hole: without a compositor that is the veil's frame.
-        const QPoint onVeil(target.rect.center().x() + 1, target.rect.center().y());
+        const QPoint onVeil(target.center().x() + 1, target.center().y());
         if (veil->showsOutlineOnly()) {
             ASSERT_TRUE(
                 veil->outlineShape().contains(onVeil - veil->widget()->geometry().topLeft()));
         }
-        click(onVeil);
-        EXPECT_TRUE(runEventsUntil([&] { return target.clicks().contains("\x1b[M"); }))
+        ASSERT_TRUE(click(onVeil));
+        EXPECT_TRUE(runEventsUntil([&] { return terminal->pressesReceived() > 0; }))
             << "the click did not reach the window below";
-        EXPECT_EQ(activeWindow(), active);
+        EXPECT_EQ(screen.activeWindow(), active);
 
         auto selection = make(selectionPanelConfiguration(left));
         auto view = std::make_shared<RangeSelectionCaptureView>(Rect{0, 0, 1280, 800}, settings);
@@ -231,18 +134,21 @@ protected:
         selection->setContentView(view);
         selection->orderFrontRegardless();
         runEventsFor(300);
-        const QByteArray before = target.clicks();
-        run(QStringLiteral("xdotool"), {"mousemove", "300", "300", "mousedown", "1", "mousemove",
-                                        "400", "350", "mouseup", "1"});
+        const std::string before = terminal->reports();
+        ASSERT_TRUE(e2e::xdotool({"mousemove", "300", "300", "mousedown", "1", "mousemove", "400",
+                                  "350", "mouseup", "1"}));
         EXPECT_TRUE(runEventsUntil([&] { return finished; }))
             << "the selection panel took no press";
         EXPECT_EQ(view->startPoint(), (Point{300, 500}));
         runEventsFor(200);
-        EXPECT_EQ(target.clicks(), before) << "a click went through the selection panel";
-        EXPECT_EQ(activeWindow(), active);
+        EXPECT_EQ(terminal->reports(), before) << "a click went through the selection panel";
+        EXPECT_EQ(screen.activeWindow(), active);
     }
 
-    TargetWindow target;
+    e2e::TemporaryFolder folder;
+    DesktopScreen screen;
+    std::unique_ptr<BlueTerminal> terminal;
+    QRect target; // the terminal's area, in X coordinates
     QtMainLoop loop;
     sim::SimScreenList screens;
     QtPanelFactory factory{loop, screens};
@@ -257,22 +163,15 @@ TEST_F(QtPanelDesktopTest, WithACompositorClicksPassAndTheVeilBlendsOverTheWindo
     factory.setCompositorActive(true);
 
     auto veil = showVeil();
-    const QPoint veiled(target.rect.left() + 40, target.rect.center().y());
-    const QPoint inHole(target.rect.right() - 40, target.rect.center().y());
+    const QPoint veiled(target.left() + 40, target.center().y());
+    const QPoint inHole(target.right() - 40, target.center().y());
     // The compositor takes a moment to compose its first frames after it starts, and the
     // veil to show: look until the screen settles on the expected picture or time runs out.
-    QImage shot;
-    runEventsUntil(
-        [&] {
-            shot = screenshot(QStringLiteral("composited-veil"));
-            return nearColor(shot.pixelColor(veiled), QColor(128, 128, 255), 6) &&
-                   nearColor(shot.pixelColor(inHole), QColor(0, 0, 255), 2);
-        },
-        10000);
-    EXPECT_TRUE(nearColor(shot.pixelColor(veiled), QColor(128, 128, 255), 6))
-        << describe(shot.pixelColor(veiled));
-    EXPECT_TRUE(nearColor(shot.pixelColor(inHole), QColor(0, 0, 255), 2))
-        << describe(shot.pixelColor(inHole));
+    const auto blended = [&] { return e2e::near(pixel(veiled), e2e::veiled(kBlue), 6); };
+    const auto clearHole = [&] { return e2e::near(pixel(inHole), kBlue, 2); };
+    runEventsUntil([&] { return blended() && clearHole(); }, 10000);
+    EXPECT_TRUE(blended()) << e2e::describe(pixel(veiled));
+    EXPECT_TRUE(clearHole()) << e2e::describe(pixel(inHole));
     veil->orderOut();
     veil.reset();
 
@@ -285,13 +184,13 @@ TEST_F(QtPanelDesktopTest, WithoutACompositorNothingHidesTheScreenAndClicksStill
     ASSERT_TRUE(desktopScript("compositor-stop"));
     factory.setCompositorActive(false);
     // Once the compositor is gone the windows repaint themselves: wait for a settled screen.
-    QImage before = screenshot(QStringLiteral("uncomposited-before"));
+    Image before = screen.grab(kBothMonitors);
     runEventsUntil(
         [&] {
             runEventsFor(100);
-            QImage again = screenshot(QStringLiteral("uncomposited-before"));
+            Image again = screen.grab(kBothMonitors);
             std::swap(before, again);
-            return before == again;
+            return before.differingPixels(again) == 0;
         },
         10000);
 
@@ -301,32 +200,25 @@ TEST_F(QtPanelDesktopTest, WithoutACompositorNothingHidesTheScreenAndClicksStill
     auto rings = std::make_shared<RingAnimationView>(Rect{0, 0, 1280, 800}, loop, settings);
     ring->setContentView(rings);
     ring->orderFrontRegardless();
-    const QPoint centre(target.rect.left() + 120, target.rect.center().y());
+    const QPoint centre(target.left() + 120, target.center().y());
     bool ringDone = false;
     rings->animate({static_cast<double>(centre.x()), static_cast<double>(800 - centre.y())},
                    [&] { ringDone = true; });
     runEventsFor(200);
-    const QImage during = screenshot(QStringLiteral("uncomposited-veil-and-ring"));
+    const Image during = screen.grab(kBothMonitors);
+    const auto at = [&](QPoint p) { return during.at(p.x(), p.y()); };
 
     // Only a few pixels changed: the veil's frame and the ring's strokes.
-    qint64 changed = 0;
-    for (int y = 0; y < before.height(); ++y) {
-        for (int x = 0; x < before.width(); ++x) {
-            changed += before.pixel(x, y) != during.pixel(x, y);
-        }
-    }
-    EXPECT_LT(changed, qint64{before.width()} * before.height() / 100) << changed;
+    const std::int64_t changed = during.differingPixels(before);
+    EXPECT_LT(changed, std::int64_t{kBothMonitors.width} * kBothMonitors.height / 100) << changed;
     // The window stays visible next to the frame, in the hole and inside the ring.
-    const QPoint veiled(target.rect.left() + 40, target.rect.bottom() - 20);
-    EXPECT_TRUE(nearColor(during.pixelColor(veiled), QColor(0, 0, 255), 0))
-        << describe(during.pixelColor(veiled));
-    EXPECT_TRUE(nearColor(during.pixelColor(target.rect.right() - 40, target.rect.center().y()),
-                          QColor(0, 0, 255), 0));
-    EXPECT_TRUE(nearColor(during.pixelColor(centre), QColor(0, 0, 255), 0));
+    const QPoint veiled(target.left() + 40, target.bottom() - 20);
+    EXPECT_EQ(at(veiled), kBlue) << e2e::describe(at(veiled));
+    EXPECT_EQ(at({target.right() - 40, target.center().y()}), kBlue);
+    EXPECT_EQ(at(centre), kBlue);
     // The frame left of the hole is opaque white.
-    const QPoint frame(target.rect.center().x() + 1, target.rect.center().y());
-    EXPECT_TRUE(nearColor(during.pixelColor(frame), QColor(255, 255, 255), 0))
-        << describe(during.pixelColor(frame));
+    const QPoint frame(target.center().x() + 1, target.center().y());
+    EXPECT_EQ(at(frame), (Rgb{255, 255, 255})) << e2e::describe(at(frame));
     ASSERT_TRUE(runEventsUntil([&] { return ringDone; }));
     veil->orderOut();
     ring->orderOut();
@@ -340,8 +232,7 @@ TEST_F(QtPanelDesktopTest, WithoutACompositorNothingHidesTheScreenAndClicksStill
         std::make_shared<RangeSelectionCaptureView>(Rect{0, 0, 1280, 800}, settings));
     selection->orderFrontRegardless();
     runEventsFor(300);
-    const QImage armed = screenshot(QStringLiteral("uncomposited-armed-selection"));
-    EXPECT_EQ(armed, before);
+    EXPECT_EQ(screen.grab(kBothMonitors).differingPixels(before), 0);
     selection->orderOut();
     selection.reset();
 

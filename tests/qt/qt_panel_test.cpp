@@ -29,14 +29,8 @@
 namespace halomark::qt {
 namespace {
 
+using testing::runEventsFor;
 using testing::runEventsUntil;
-
-void runEventsFor(int milliseconds)
-{
-    QEventLoop events;
-    QTimer::singleShot(milliseconds, &events, &QEventLoop::quit);
-    events.exec();
-}
 
 // Records the region of every paint event a widget receives.
 class PaintRecorder final : public QObject
@@ -296,33 +290,9 @@ TEST_F(QtPanelTest, AlphaAnimatesAlongTheCurveAndCompletesOnceFromTheLoop)
     EXPECT_EQ(otherCompletions, 1);
 }
 
-// Collects the log lines written while it lives.
-class LogCapture
-{
-public:
-    LogCapture()
-    {
-        lines().clear();
-        previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
-                                             const QString& text) { lines().push_back(text); });
-    }
-    ~LogCapture() { qInstallMessageHandler(previous); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    static std::vector<QString>& lines()
-    {
-        static std::vector<QString> captured;
-        return captured;
-    }
-
-private:
-    QtMessageHandler previous = nullptr;
-};
-
 TEST_F(QtPanelTest, WithoutACompositorPanelsShowOnlyTheEdgesOfWhatTheyPaint)
 {
-    LogCapture log;
+    testing::MessageCapture log;
     factory.setCompositorActive(false);
 
     // The veil over the primary screen's usable frame (0, 0, 1000, 576) with a window's hole.
@@ -389,7 +359,7 @@ TEST_F(QtPanelTest, WithoutACompositorPanelsShowOnlyTheEdgesOfWhatTheyPaint)
 
     // The user hears about the compositor once, however many panels show.
     const auto told =
-        std::count_if(log.lines().begin(), log.lines().end(),
+        std::count_if(log.messages().begin(), log.messages().end(),
                       [](const QString& line) { return line.contains("compositor"); });
     EXPECT_EQ(told, 1);
 

@@ -1,5 +1,6 @@
 #include "qt/qt_settings_store.h"
 
+#include "event_loop.h"
 #include "qt/xdg_paths.h"
 #include "test_folders.h"
 
@@ -24,34 +25,6 @@ using testing::TestFolder;
 using testing::UnwritableFolder;
 using testing::writeFile;
 
-// Collects Qt warnings while it lives.
-class WarningCapture
-{
-public:
-    WarningCapture() { previous = qInstallMessageHandler(&WarningCapture::handle); }
-    ~WarningCapture() { qInstallMessageHandler(previous); }
-    WarningCapture(const WarningCapture&) = delete;
-    WarningCapture& operator=(const WarningCapture&) = delete;
-
-    const std::vector<QString>& messages() const { return captured(); }
-    void clear() { captured().clear(); }
-
-private:
-    static std::vector<QString>& captured()
-    {
-        static std::vector<QString> messages;
-        return messages;
-    }
-    static void handle(QtMsgType type, const QMessageLogContext&, const QString& message)
-    {
-        if (type == QtWarningMsg) {
-            captured().push_back(message);
-        }
-    }
-
-    QtMessageHandler previous = nullptr;
-};
-
 class QtSettingsStoreTest : public ::testing::Test
 {
 protected:
@@ -71,7 +44,7 @@ protected:
     TestFolder folder;
     const QString settingsFolder = folder.path(QStringLiteral("halomark"));
     const QString path = settingsFolder + QStringLiteral("/settings.json");
-    WarningCapture warnings;
+    testing::MessageCapture warnings{QtWarningMsg};
 };
 
 TEST_F(QtSettingsStoreTest, ValuesKeepTheirTypesInAFreshStore)

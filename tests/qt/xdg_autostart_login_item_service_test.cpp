@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,15 @@ using testing::writeFile;
 bool mentions(const std::optional<std::string>& error, const QString& text)
 {
     return error && QString::fromStdString(*error).contains(text);
+}
+
+// What the call answers while the folder refuses new files and removals.
+std::optional<std::string> whileUnwritable(const QString& folder,
+                                           const std::function<std::optional<std::string>()>& call)
+{
+    UnwritableFolder readOnly(folder);
+    EXPECT_TRUE(readOnly.refusesNewFiles()) << "the refusal this is about did not happen";
+    return call();
 }
 
 class XdgAutostartTest : public ::testing::Test
@@ -141,42 +151,28 @@ TEST_F(XdgAutostartTest, ProgramPathsWithReservedCharactersAreQuotedAndReadBack)
 
 TEST_F(XdgAutostartTest, RefusalsSayWhichPathAndWhy)
 {
-    // The autostart folder cannot be created.
-    QDir().mkpath(folder.path(QStringLiteral("config")));
-    {
-        UnwritableFolder readOnly(folder.path(QStringLiteral("config")));
-        ASSERT_TRUE(readOnly.refusesNewFiles());
-        const auto error = service.registerItem();
-        EXPECT_TRUE(mentions(error, autostart)) << error.value_or("no error");
+    const auto registering = [&] { return service.registerItem(); };
+    const auto expectDenied = [](const std::optional<std::string>& error, const QString& path) {
+        EXPECT_TRUE(mentions(error, path)) << error.value_or("no error");
         EXPECT_TRUE(mentions(error, QStringLiteral("Permission denied")))
             << error.value_or("no error");
-    }
+    };
+    // The autostart folder cannot be created.
+    QDir().mkpath(folder.path(QStringLiteral("config")));
+    expectDenied(whileUnwritable(folder.path(QStringLiteral("config")), registering), autostart);
     EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
 
     // The folder is there but takes no new file.
     QDir().mkpath(autostart);
-    {
-        UnwritableFolder readOnly(autostart);
-        ASSERT_TRUE(readOnly.refusesNewFiles());
-        const auto error = service.registerItem();
-        EXPECT_TRUE(mentions(error, service.entryPath())) << error.value_or("no error");
-        EXPECT_TRUE(mentions(error, QStringLiteral("Permission denied")))
-            << error.value_or("no error");
-    }
+    expectDenied(whileUnwritable(autostart, registering), service.entryPath());
     EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
     EXPECT_TRUE(QDir(autostart).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << "nothing half-written is left behind";
 
     // The entry is there but cannot be removed.
     ASSERT_EQ(service.registerItem(), std::nullopt);
-    {
-        UnwritableFolder readOnly(autostart);
-        ASSERT_TRUE(readOnly.refusesNewFiles());
-        const auto error = service.unregisterItem();
-        EXPECT_TRUE(mentions(error, service.entryPath())) << error.value_or("no error");
-        EXPECT_TRUE(mentions(error, QStringLiteral("Permission denied")))
-            << error.value_or("no error");
-    }
+    expectDenied(whileUnwritable(autostart, [&] { return service.unregisterItem(); }),
+                 service.entryPath());
     EXPECT_EQ(service.status(), LoginItemStatus::enabled);
 
     // A file stands where the configuration folder should be.
