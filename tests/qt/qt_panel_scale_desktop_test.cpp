@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -151,8 +152,9 @@ protected:
         return placed;
     }
 
-    // A selection drag on the right monitor between two device pixels: the view gets the
-    // press and the release at the points of those pixels, and draws the rectangle between.
+    // A selection drag on the right monitor between two device pixels below the terminal there
+    // (over the black root window): the view gets the press and the release at the points of
+    // those pixels, and draws the rectangle between them on those pixels.
     void checkSelectionDragOnTheRightMonitor()
     {
         auto selection = make(selectionPanelConfiguration(right));
@@ -169,15 +171,47 @@ protected:
                       (PixelRect{1280, 0, 1280, 800}));
         }
         runEventsFor(300);
-        ASSERT_TRUE(sh("xdotool mousemove 1581 301 mousedown 1 mousemove 1650 380 "
-                       "mousemove 1731 451 mouseup 1"));
+        const QImage before = screenshot(QStringLiteral("scaled-selection-before"));
+        ASSERT_TRUE(sh("xdotool mousemove 1581 501 mousedown 1 mousemove 1650 580 "
+                       "mousemove 1731 651 mouseup 1"));
         ASSERT_TRUE(testing::runEventsUntil([&] { return finished; }, 5000))
             << "the selection panel took no drag";
 
+        // The rectangle's strokes are centred on the pixel corners the drag went between:
+        // the pixels on either side of each corner line change, those a few pixels beyond
+        // the 4.4-point (6.6-pixel) outline stay as they were.
+        struct Probe
+        {
+            QPoint at;
+            bool changes;
+        };
+        const Probe probes[] = {
+            {{1580, 576}, true}, {{1581, 576}, true}, {{1575, 576}, false}, {{1587, 576}, false},
+            {{1730, 576}, true}, {{1731, 576}, true}, {{1725, 576}, false}, {{1737, 576}, false},
+            {{1656, 500}, true}, {{1656, 501}, true}, {{1656, 495}, false}, {{1656, 507}, false},
+            {{1656, 650}, true}, {{1656, 651}, true}, {{1656, 645}, false}, {{1656, 657}, false},
+        };
+        const auto changed = [&](const QImage& shot, QPoint at) {
+            return !nearColor(shot.pixelColor(at), before.pixelColor(at), 24);
+        };
+        QImage after;
+        testing::runEventsUntil([&] {
+            after = screenshot(QStringLiteral("scaled-selection-drawn"));
+            return std::all_of(std::begin(probes), std::end(probes), [&](const Probe& probe) {
+                return changed(after, probe.at) == probe.changes;
+            });
+        });
+        for (const Probe& probe : probes) {
+            EXPECT_EQ(changed(after, probe.at), probe.changes)
+                << probe.at.x() << "," << probe.at.y() << " was "
+                << describe(before.pixelColor(probe.at)) << ", is "
+                << describe(after.pixelColor(probe.at));
+        }
+
         // The pixels' points as the system adapter has them, in the view's coordinates.
         const x11::XcbCoordinates& space = screens->coordinates();
-        const Point start = space.toPoints(1581, 301);
-        const Point end = space.toPoints(1731, 451);
+        const Point start = space.toPoints(1581, 501);
+        const Point end = space.toPoints(1731, 651);
         const Point origin{right.frame.minX(), right.frame.minY()};
         ASSERT_TRUE(view->startPoint());
         EXPECT_NEAR(view->startPoint()->x, start.x - origin.x, 1e-9);
