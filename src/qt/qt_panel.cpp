@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <QtGlobal>
 
 #include <algorithm>
 #include <cmath>
