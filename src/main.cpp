@@ -9,6 +9,7 @@
 #include "qt/qt_alerts.h"
 #include "qt/qt_application.h"
 #include "qt/qt_color_panel.h"
+#include "qt/qt_coordinates.h"
 #include "qt/qt_event_source_pump.h"
 #include "qt/qt_main_loop.h"
 #include "qt/qt_panel.h"
@@ -31,6 +32,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -108,7 +110,11 @@ int run(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    // The overlays are placed and drawn in device pixels at the system adapter's scale, which
+    // Qt's own scaling would contradict on every monitor but the first.
+    qt::DevicePixelEnvironment devicePixels;
     QApplication application(argc, argv);
+    devicePixels.restore();
     QApplication::setApplicationName(QStringLiteral("halomark"));
     QApplication::setApplicationDisplayName(QStringLiteral("Halomark"));
     QApplication::setApplicationVersion(QString::fromUtf8(build_info::version()));
@@ -128,14 +134,17 @@ int run(int argc, char** argv)
 
     qt::QtMainLoop mainLoop;
     x11::XcbScreenList screens(connection);
-    // The core's points are the system adapter's, which panels place as Qt's logical
-    // coordinates. Where the two differ (several monitors at a scale other than 1), say so.
-    if (const auto problem = qt::screenDisagreement(screens.screens())) {
-        qWarning("halomark: %s; overlays may appear misplaced on monitors other than the first",
-                 problem->c_str());
+    if (const auto problem = qt::scaledScreen()) {
+        qWarning("halomark: %s; overlays may appear misplaced or wrongly sized", problem->c_str());
     }
     x11::XcbInputState input(connection, screens, mainLoop);
-    qt::QtPanelFactory panels(mainLoop, screens);
+    // The core's points are the system adapter's: its monitors and scale say where they lie.
+    qt::QtPanelFactory panels(mainLoop, [&screens] {
+        const x11::XcbCoordinates& space = screens.coordinates();
+        return qt::QtCoordinates::global(
+            QRect(space.primary.x, space.primary.y, space.primary.width, space.primary.height),
+            space.scale);
+    });
     // Translucent overlays need a compositor; followed as compositors start and stop.
     x11::XcbCompositorMonitor compositor(connection);
     panels.setCompositorActive(compositor.isCompositing());

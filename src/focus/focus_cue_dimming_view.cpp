@@ -5,6 +5,23 @@
 #include <numbers>
 
 namespace halomark {
+namespace {
+
+// Pixel boundaries computed at a fractional scale come out a rounding error off the whole
+// number (e.g. 566 / 1.5 * 1.5); such a value is taken as that boundary, not as a pixel short.
+constexpr double kBoundarySlack = 1e-6;
+
+double floorToPixel(double value)
+{
+    return std::floor(value + kBoundarySlack);
+}
+
+double ceilToPixel(double value)
+{
+    return std::ceil(value - kBoundarySlack);
+}
+
+} // namespace
 
 FocusCueDimmingView::FocusCueDimmingView(const Rect& frame,
                                          std::function<int()> operatingSystemMajorVersion)
@@ -46,13 +63,13 @@ std::optional<AlignedHole> FocusCueDimmingView::pixelAlignedHole() const
     // A side on the edge snaps outwards so that no strip of veil is left beside it; a free
     // side snaps inwards so that it stays inside the window's border.
     const double left =
-        hole.touchesLeft ? std::floor(s * c.minX()) / s : std::ceil(s * (c.minX() + i)) / s;
+        hole.touchesLeft ? floorToPixel(s * c.minX()) / s : ceilToPixel(s * (c.minX() + i)) / s;
     const double bottom =
-        hole.touchesBottom ? std::floor(s * c.minY()) / s : std::ceil(s * (c.minY() + i)) / s;
+        hole.touchesBottom ? floorToPixel(s * c.minY()) / s : ceilToPixel(s * (c.minY() + i)) / s;
     const double right =
-        hole.touchesRight ? std::ceil(s * c.maxX()) / s : std::floor(s * (c.maxX() - i)) / s;
+        hole.touchesRight ? ceilToPixel(s * c.maxX()) / s : floorToPixel(s * (c.maxX() - i)) / s;
     const double top =
-        hole.touchesTop ? std::ceil(s * c.maxY()) / s : std::floor(s * (c.maxY() - i)) / s;
+        hole.touchesTop ? ceilToPixel(s * c.maxY()) / s : floorToPixel(s * (c.maxY() - i)) / s;
 
     const double width = right - left;
     const double height = top - bottom;

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <QtGlobal>
 
 #include <algorithm>
 #include <cmath>
@@ -24,9 +23,15 @@ namespace {
 
 constexpr double kFallbackRefreshRate = 60.0;
 
-// How the outline band is cut: wide enough that the 4.4-point strokes show whole, narrow enough
-// that a veil becomes a frame rather than a sheet.
+// How the outline band is cut, per point: wide enough that the 4.4-point strokes show whole,
+// narrow enough that a veil becomes a frame rather than a sheet.
 constexpr OutlineShapeRule kOutlineRule{4, 85};
+
+OutlineShapeRule outlineRuleAt(double scale)
+{
+    return {std::max(1, static_cast<int>(std::lround(kOutlineRule.bandWidth * scale))),
+            kOutlineRule.alphaThreshold};
+}
 
 constexpr Qt::WindowFlags kPanelFlags = Qt::Window | Qt::FramelessWindowHint |
                                         Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
@@ -255,9 +260,14 @@ void QtPanel::setFrame(const Rect& frame)
     if (!surface) {
         return;
     }
-    const QRectF global = QtCoordinates::global(stack->screens.screens()).toQt(frame);
-    surface->setGeometry(QRect(qRound(global.x()), qRound(global.y()), qRound(global.width()),
-                               qRound(global.height())));
+    const QtCoordinates global = stack->space();
+    const QRect pixels = global.toPixels(frame);
+    const QtCoordinates previous = windowSpace;
+    windowSpace = global.window(frame, pixels);
+    surface->setGeometry(pixels);
+    if (windowSpace.scale() != previous.scale()) {
+        damage(std::nullopt);
+    }
     updateWindowShown();
 }
 
@@ -318,7 +328,7 @@ void QtPanel::orderOut()
 
 double QtPanel::backingScaleFactor() const
 {
-    return surface ? surface->devicePixelRatioF() : 1.0;
+    return windowSpace.scale();
 }
 
 void QtPanel::displayIfNeeded()
@@ -351,7 +361,18 @@ void QtPanel::paint(QPainter& painter, const QRegion& region)
         return;
     }
     painter.setClipRegion(region);
-    QtCanvas canvas(painter, surface->height());
+    display(painter);
+}
+
+void QtPanel::display(QPainter& painter)
+{
+    // The canvas mirrors y about the content's height in points; the painter then scales
+    // points to pixels and puts the content's top-left corner where the window's coordinates
+    // have it.
+    const double height = contentRect.height();
+    painter.translate(windowSpace.toQt(Point{0, height}));
+    painter.scale(windowSpace.scale(), windowSpace.scale());
+    QtCanvas canvas(painter, height);
     canvas.translate(content->frame().minX(), content->frame().minY());
     content->display(canvas, stack->mainLoop.now());
 }
@@ -361,7 +382,7 @@ QRect QtPanel::widgetRect(const Rect& viewRect) const
     const Rect frame = content ? content->frame() : Rect{};
     const Rect inWindow{viewRect.minX() + frame.minX(), viewRect.minY() + frame.minY(),
                         viewRect.width(), viewRect.height()};
-    const QRectF rect = QtCoordinates::window(surface->height()).toQt(inWindow);
+    const QRectF rect = windowSpace.toQt(inWindow);
     // Antialiasing may touch the pixel beyond a fractional edge.
     return rect.toAlignedRect().adjusted(-1, -1, 1, 1) & surface->rect();
 }
@@ -442,19 +463,18 @@ void QtPanel::renderOutline(const QRect& requested)
         return;
     }
     // The band of a pixel depends on its neighbours within the band width: draw those too.
-    const int margin = kOutlineRule.bandWidth + 1;
+    const OutlineShapeRule rule = outlineRuleAt(windowSpace.scale());
+    const int margin = rule.bandWidth + 1;
     const QRect drawn = dirty.adjusted(-margin, -margin, margin, margin) & surface->rect();
     QImage painted(drawn.size(), QImage::Format_ARGB32_Premultiplied);
     painted.fill(Qt::transparent);
     if (content) {
         QPainter painter(&painted);
         painter.translate(-drawn.topLeft());
-        QtCanvas canvas(painter, surface->height());
-        canvas.translate(content->frame().minX(), content->frame().minY());
-        content->display(canvas, stack->mainLoop.now());
+        display(painter);
     }
     const QRect local = dirty.translated(-drawn.topLeft());
-    const QRegion band = outlineBand(painted, local, kOutlineRule).translated(drawn.topLeft());
+    const QRegion band = outlineBand(painted, local, rule).translated(drawn.topLeft());
     {
         QPainter painter(outlineImage.get());
         painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -475,10 +495,9 @@ void QtPanel::drawingModeChanged()
     outlineDirty = QRegion();
     if (outlineMode) {
         if (!inputWindow) {
-            inputWindow = QtX11InputWindow::create([this](PointerAction action, QPointF at) {
-                const double ratio = surface ? surface->devicePixelRatioF() : 1.0;
-                forward(action, at / ratio);
-            });
+            // It covers the same pixels as the panel's window.
+            inputWindow = QtX11InputWindow::create(
+                [this](PointerAction action, QPointF at) { forward(action, at); });
         }
         applyInputMode();
         if (visible) {
@@ -495,7 +514,7 @@ void QtPanel::drawingModeChanged()
     }
 }
 
-void QtPanel::forward(PointerAction action, QPointF widgetPoint)
+void QtPanel::forward(PointerAction action, QPointF windowPixel)
 {
     // The view may release the panel while it handles the event: keep it, and touch nothing
     // of the panel after the call.
@@ -503,7 +522,7 @@ void QtPanel::forward(PointerAction action, QPointF widgetPoint)
     if (!view || !surface) {
         return;
     }
-    const Point inWindow = QtCoordinates::window(surface->height()).fromQt(widgetPoint);
+    const Point inWindow = windowSpace.fromQt(windowPixel);
     switch (action) {
     case PointerAction::leftPress:
         // The panel never becomes active, so every press is a first click: a view that does
@@ -564,10 +583,7 @@ void QtPanel::updateWindowShown()
     if (inputWindow) {
         const bool takesMouse = visible && outlineMode && !ignoresMouse;
         if (takesMouse) {
-            const double ratio = surface->devicePixelRatioF();
-            const QRect g = surface->geometry();
-            inputWindow->setGeometry(QRect(qRound(g.x() * ratio), qRound(g.y() * ratio),
-                                           qRound(g.width() * ratio), qRound(g.height() * ratio)));
+            inputWindow->setGeometry(surface->geometry());
             if (!inputWindow->isShown()) {
                 inputWindow->show();
                 restack();
@@ -596,8 +612,12 @@ void QtPanel::restack()
     }
 }
 
+QtPanelFactory::QtPanelFactory(MainLoop& mainLoop, QtDeviceSpace space)
+    : stack(std::make_shared<QtPanelStack>(mainLoop, std::move(space)))
+{}
+
 QtPanelFactory::QtPanelFactory(MainLoop& mainLoop, ScreenList& screens)
-    : stack(std::make_shared<QtPanelStack>(mainLoop, screens))
+    : QtPanelFactory(mainLoop, [&screens] { return QtCoordinates::global(screens.screens()); })
 {}
 
 void QtPanelFactory::setCompositorActive(bool active)

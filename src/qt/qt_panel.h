@@ -4,7 +4,9 @@
 // ordered front goes above every panel of its level and below every panel of a higher one.
 //
 // A panel hosts a core view. It forwards the view's mouse events in window coordinates and
-// paints the view with a QPainter canvas at the main loop's media time. While the view animates
+// paints the view with a QPainter canvas at the main loop's media time. The window covers the
+// device pixels its frame maps to on whichever monitor it lies, and the canvas is scaled so
+// that a point of the view is the display's scale in pixels. While the view animates
 // it repaints at the display's refresh rate, damaging only the view's animated rectangle; when
 // nothing animates nothing repaints.
 //
@@ -19,6 +21,7 @@
 #include "platform/main_loop.h"
 #include "platform/panel.h"
 #include "platform/screen_list.h"
+#include "qt/qt_coordinates.h"
 
 #include <QPointer>
 #include <QRect>
@@ -93,6 +96,7 @@ private:
 
     // Drawing.
     void paint(QPainter& painter, const QRegion& region);
+    void display(QPainter& painter);
     void damage(std::optional<Rect> viewRect);
     QRect widgetRect(const Rect& viewRect) const;
     void startFramesIfAnimating();
@@ -102,7 +106,7 @@ private:
     void drawingModeChanged();
 
     // Input.
-    void forward(PointerAction action, QPointF widgetPoint);
+    void forward(PointerAction action, QPointF windowPixel);
     void applyInputMode();
 
     // Window state.
@@ -113,6 +117,9 @@ private:
     PanelConfiguration config;
     std::shared_ptr<QtPanelStack> stack;
     Rect contentRect;
+    // The window's content coordinates as of the last frame, so that drawing and the mouse
+    // agree with where the window is even if the display's scale changed since.
+    QtCoordinates windowSpace = QtCoordinates::global(std::vector<Screen>{});
     int levelValue = 0;
     bool ignoresMouse = false;
     double alphaModel = 1;
@@ -136,13 +143,19 @@ private:
     bool pressForwarded = false;
 };
 
-// What the panels of one factory share: the ports, the stacking order and the compositor.
+// Where the core's global points lie in device pixels, asked for each time a panel is framed.
+using QtDeviceSpace = std::function<QtCoordinates()>;
+
+// What the panels of one factory share: the loop, the device space, the stacking order and
+// the compositor.
 struct QtPanelStack
 {
-    QtPanelStack(MainLoop& mainLoop, ScreenList& screens) : mainLoop(mainLoop), screens(screens) {}
+    QtPanelStack(MainLoop& mainLoop, QtDeviceSpace space)
+        : mainLoop(mainLoop), space(std::move(space))
+    {}
 
     MainLoop& mainLoop;
-    ScreenList& screens;
+    QtDeviceSpace space;
     bool compositorActive = false;
     bool toldAboutCompositor = false;
     std::vector<std::weak_ptr<QtPanel>> all;
@@ -152,8 +165,11 @@ struct QtPanelStack
 class QtPanelFactory final : public PanelFactory
 {
 public:
-    // Panels draw at the loop's media time and animate on it, and place their frames with the
-    // screens' geometry. Both ports must outlive every panel.
+    // Panels draw at the loop's media time and animate on it, and place their frames in the
+    // device space. The loop, and whatever the space reads, must outlive every panel.
+    QtPanelFactory(MainLoop& mainLoop, QtDeviceSpace space);
+    // The device space known from the screens alone: the first screen's top-left corner at the
+    // device origin, at that screen's scale (see QtCoordinates::global).
     QtPanelFactory(MainLoop& mainLoop, ScreenList& screens);
 
     // Whether a compositor composes translucent windows. Until told, the factory assumes none,

@@ -1,54 +1,49 @@
 #include "qt/qt_screen_agreement.h"
 
-#include "qt/qt_coordinates.h"
-
 #include <QGuiApplication>
 #include <QScreen>
+#include <QtGlobal>
 
-#include <cmath>
 #include <sstream>
 
 namespace halomark::qt {
-namespace {
 
-bool sameFrame(const QRectF& a, const QRect& b)
+DevicePixelEnvironment::DevicePixelEnvironment()
 {
-    constexpr double tolerance = 1.0;
-    return std::abs(a.x() - b.x()) <= tolerance && std::abs(a.y() - b.y()) <= tolerance &&
-           std::abs(a.width() - b.width()) <= tolerance &&
-           std::abs(a.height() - b.height()) <= tolerance;
+    // A global or per-screen factor would still apply with the platform's scaling turned off.
+    for (const char* name : {"QT_ENABLE_HIGHDPI_SCALING", "QT_SCALE_FACTOR",
+                             "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"}) {
+        saved.push_back({name, qEnvironmentVariableIsSet(name)
+                                   ? std::optional<QByteArray>(qgetenv(name))
+                                   : std::nullopt});
+        qunsetenv(name);
+    }
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 }
 
-} // namespace
-
-std::optional<std::string> screenDisagreement(const std::vector<Screen>& coreScreens,
-                                              const std::vector<QRect>& qtScreens)
+void DevicePixelEnvironment::restore()
 {
-    const QtCoordinates global = QtCoordinates::global(coreScreens);
-    for (const Screen& screen : coreScreens) {
-        const QRectF expected = global.toQt(screen.frame);
-        bool found = false;
-        for (const QRect& candidate : qtScreens) {
-            found = found || sameFrame(expected, candidate);
+    for (const Saved& variable : saved) {
+        if (variable.value) {
+            qputenv(variable.name, *variable.value);
+        } else {
+            qunsetenv(variable.name);
         }
-        if (!found) {
+    }
+    saved.clear();
+}
+
+std::optional<std::string> scaledScreen()
+{
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->devicePixelRatio() != 1.0) {
             std::ostringstream text;
-            text << "the screen at " << expected.x() << "," << expected.y() << " ("
-                 << expected.width() << "x" << expected.height() << " at scale "
-                 << screen.backingScaleFactor << ") is not where Qt places windows";
+            text << "Qt scales the screen " << screen->name().toStdString() << " by "
+                 << screen->devicePixelRatio();
             return text.str();
         }
     }
     return std::nullopt;
-}
-
-std::optional<std::string> screenDisagreement(const std::vector<Screen>& coreScreens)
-{
-    std::vector<QRect> qtScreens;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        qtScreens.push_back(screen->geometry());
-    }
-    return screenDisagreement(coreScreens, qtScreens);
 }
 
 } // namespace halomark::qt
