@@ -141,10 +141,12 @@ int run(int argc, char** argv)
     panels.setCompositorActive(compositor.isCompositing());
     compositor.setChangeHandler([&panels](bool active) { panels.setCompositorActive(active); });
     qt::QtSettingsStore settings;
-    x11::XcbWorkspace runningApplications(connection);
+    // One reader for the adapters that read windows, so the questions of a pass share reads.
+    x11::XcbWindowReader windowReader(connection, &mainLoop);
+    x11::XcbWorkspace runningApplications(windowReader);
     qt::QtWorkspace<x11::XcbWorkspace> workspace(runningApplications, qt::QtDesktopServices());
-    x11::XcbWindowServer windowServer(connection, screens, workspace.ownProcessIdentifier());
-    x11::XcbAccessibility accessibility(connection, screens);
+    x11::XcbWindowServer windowServer(windowReader, screens, workspace.ownProcessIdentifier());
+    x11::XcbAccessibility accessibility(windowReader, screens);
     qt::QtStatusBar statusBar;
     qt::QtAlerts alerts;
     qt::QtColorPanel colorPanel;

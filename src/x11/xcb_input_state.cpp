@@ -17,7 +17,7 @@ constexpr std::array<std::uint16_t, 3> buttonMasks{XCB_BUTTON_MASK_1, XCB_BUTTON
 } // namespace
 
 XcbInputState::XcbInputState(XcbConnection& connection, const XcbScreenList& screens,
-                             MainLoop& mainLoop, std::chrono::microseconds maximumSnapshotAge)
+                             const MainLoop& mainLoop, std::chrono::microseconds maximumSnapshotAge)
     : connection(connection), screenList(screens), mainLoop(mainLoop),
       maximumAge(maximumSnapshotAge)
 {
@@ -27,18 +27,11 @@ XcbInputState::XcbInputState(XcbConnection& connection, const XcbScreenList& scr
 XcbInputState::~XcbInputState()
 {
     connection.removeListener(*this);
-    if (pendingExpiry) {
-        pendingExpiry->cancel();
-    }
 }
 
 void XcbInputState::invalidateSnapshot()
 {
     snapshot.reset();
-    if (pendingExpiry) {
-        pendingExpiry->cancel();
-        pendingExpiry.reset();
-    }
 }
 
 bool XcbInputState::keyState(KeyCode code)
@@ -88,18 +81,13 @@ void XcbInputState::handleEvent(const xcb_generic_event_t& event)
 const XcbInputState::Snapshot& XcbInputState::current()
 {
     const auto now = std::chrono::steady_clock::now();
-    if (snapshot && now - snapshot->takenAt < maximumAge) {
+    const std::uint64_t turn = mainLoop.turnNumber();
+    if (snapshot && snapshot->turn == turn && now - snapshot->takenAt < maximumAge) {
         return *snapshot;
     }
-    invalidateSnapshot();
     snapshot = read();
     snapshot->takenAt = now;
-    // The expiry is cancelled by the destructor, so capturing this is safe.
-    pendingExpiry = WorkItem::make([this] {
-        snapshot.reset();
-        pendingExpiry.reset();
-    });
-    mainLoop.post(pendingExpiry);
+    snapshot->turn = turn;
     return *snapshot;
 }
 

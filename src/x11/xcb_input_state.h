@@ -1,9 +1,9 @@
 // The input state port over XCB. One query_keymap and one query_pointer, sent together and
 // then read, answer every question of a sampling pass. A pass is one turn of the main loop:
-// the answers are kept as a snapshot until work posted when they were read runs on the next
-// turn, so the questions of one timer tick share one read and the next tick reads afresh.
-// Should the loop not turn, the snapshot still ends after 15 ms, less than the shortest
-// polling interval (1/60 s), so no two ticks ever share one. Only the answers are
+// the answers are kept as a snapshot for the turn they were read in, so the questions of one
+// timer tick share one read and the next tick reads afresh. Should the loop not turn, the
+// snapshot still ends after 15 ms, less than the shortest polling interval (1/60 s), so no
+// two ticks ever share one. Only the answers are
 // kept, never the keymap, so which other key was down is not recorded anywhere. Without a
 // display every answer is "nothing held" and the pointer stays where it was last seen.
 #pragma once
@@ -16,6 +16,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <optional>
 
 namespace halomark::x11 {
@@ -27,7 +28,7 @@ public:
 
     // The screen list gives the coordinate space the pointer is reported in; the main loop
     // tells where one pass ends and the next begins.
-    XcbInputState(XcbConnection& connection, const XcbScreenList& screens, MainLoop& mainLoop,
+    XcbInputState(XcbConnection& connection, const XcbScreenList& screens, const MainLoop& mainLoop,
                   std::chrono::microseconds maximumSnapshotAge = defaultMaximumSnapshotAge);
     ~XcbInputState() override;
     XcbInputState(const XcbInputState&) = delete;
@@ -54,6 +55,7 @@ private:
         std::uint16_t pointerMask = 0; // the modifier and button state of query_pointer
         Point pointer;
         std::chrono::steady_clock::time_point takenAt;
+        std::uint64_t turn = 0;
     };
 
     void handleEvent(const xcb_generic_event_t& event) override;
@@ -62,9 +64,8 @@ private:
 
     XcbConnection& connection;
     const XcbScreenList& screenList;
-    MainLoop& mainLoop;
+    const MainLoop& mainLoop;
     std::chrono::microseconds maximumAge;
-    WorkItemPtr pendingExpiry; // ends the snapshot on the next turn of the loop
     std::optional<XcbKeyboardMap> keyboardMap;
     bool keyboardMapIsStale = true;
     std::optional<Snapshot> snapshot;

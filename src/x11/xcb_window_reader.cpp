@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 
 namespace halomark::x11 {
@@ -193,7 +194,30 @@ struct XcbWindowReader::StackingCookies
     std::optional<xcb_get_property_cookie_t> currentDesktop;
 };
 
-XcbWindowReader::XcbWindowReader(XcbConnection& connection) : xcb(connection)
+struct XcbWindowReader::TurnAnswers
+{
+    std::uint64_t turn = 0;
+    std::chrono::steady_clock::time_point readAt;
+    bool haveActiveAndStacking = false;
+    std::optional<xcb_window_t> active;
+    std::optional<Stacking> stacking;
+    struct Window
+    {
+        XcbWindowDetails details = 0;
+        std::optional<XcbWindowFacts> facts; // nothing: the window is gone
+    };
+    std::unordered_map<xcb_window_t, Window> windows;
+};
+
+namespace {
+// Long enough for one pass, shorter than the time between two polling ticks.
+constexpr std::chrono::milliseconds maximumAnswerAge{15};
+} // namespace
+
+XcbWindowReader::~XcbWindowReader() = default;
+
+XcbWindowReader::XcbWindowReader(XcbConnection& connection, const MainLoop* mainLoop)
+    : xcb(connection), loop(mainLoop)
 {
     if (!connection.isConnected()) {
         return;
@@ -285,8 +309,114 @@ XcbWindowReader::readStacking(const StackingCookies& cookies)
     return result;
 }
 
+XcbWindowReader::TurnAnswers* XcbWindowReader::currentAnswers()
+{
+    if (loop == nullptr) {
+        return nullptr;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const std::uint64_t turn = loop->turnNumber();
+    if (!answers || answers->turn != turn || now - answers->readAt >= maximumAnswerAge) {
+        answers = std::make_unique<TurnAnswers>();
+        answers->turn = turn;
+        answers->readAt = now;
+    }
+    return answers.get();
+}
+
+void XcbWindowReader::readActiveAndStacking(TurnAnswers& turn)
+{
+    turn.haveActiveAndStacking = true;
+    ++roundTrips;
+    std::optional<xcb_get_property_cookie_t> activeCookie;
+    if (atoms.activeWindow != XCB_ATOM_NONE) {
+        activeCookie = requestProperty(xcb, xcb.root(), atoms.activeWindow, 1);
+    }
+    const StackingCookies stackingCookies = requestStacking();
+    bool failed = false;
+    const auto activeReply = propertyReply(xcb.raw(), activeCookie, failed);
+    turn.stacking = readStacking(stackingCookies);
+    if (activeCookie && !failed && xcb.isConnected()) {
+        turn.active = firstValue(activeReply.get());
+    }
+    // Identities of windows no longer listed are forgotten, so a window id the server hands
+    // out again is read afresh.
+    if (turn.stacking) {
+        const auto& listed = turn.stacking->frontToBack;
+        std::erase_if(identities, [&](const auto& entry) {
+            return entry.first != turn.active.value_or(XCB_WINDOW_NONE) &&
+                   std::find(listed.begin(), listed.end(), entry.first) == listed.end();
+        });
+    }
+}
+
+std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
+                                                      std::span<const xcb_window_t> windows,
+                                                      XcbWindowDetails details)
+{
+    namespace d = window_details;
+    // A kept identity is only trusted once this turn's listing has confirmed the window.
+    if ((details & ~d::identity) == 0 && !turn.haveActiveAndStacking) {
+        readActiveAndStacking(turn);
+    }
+    // Windows this turn has not read with every part asked for are read together.
+    std::vector<Pending> pending;
+    for (xcb_window_t window : windows) {
+        const auto kept = turn.windows.find(window);
+        if (kept != turn.windows.end() && (kept->second.details & details) == details) {
+            continue;
+        }
+        if ((details & ~d::identity) == 0 && identities.contains(window)) {
+            continue;
+        }
+        const XcbWindowDetails wanted =
+            details | (kept != turn.windows.end() ? kept->second.details : 0);
+        if (std::none_of(pending.begin(), pending.end(),
+                         [&](const Pending& one) { return one.window == window; })) {
+            pending.push_back(request(window, wanted));
+        }
+    }
+    roundTrips += pending.empty() ? 0 : 1;
+    for (const Pending& one : pending) {
+        auto read = readReplies(one);
+        if (!read) {
+            identities.erase(one.window);
+        } else if ((one.details & d::identity) == d::identity && read->pid) {
+            XcbWindowFacts identity;
+            identity.window = one.window;
+            identity.pid = read->pid;
+            identity.windowClass = read->windowClass;
+            identity.applicationId = read->applicationId;
+            identities.insert_or_assign(one.window, std::move(identity));
+        }
+        turn.windows.insert_or_assign(one.window,
+                                      TurnAnswers::Window{one.details, std::move(read)});
+    }
+    std::vector<XcbWindowFacts> facts;
+    if (!xcb.isConnected()) {
+        return facts;
+    }
+    facts.reserve(windows.size());
+    for (xcb_window_t window : windows) {
+        if (const auto kept = turn.windows.find(window); kept != turn.windows.end()) {
+            if (kept->second.facts) {
+                facts.push_back(*kept->second.facts);
+            }
+        } else if (const auto known = identities.find(window); known != identities.end()) {
+            facts.push_back(known->second);
+        }
+    }
+    return facts;
+}
+
 std::optional<XcbWindowReader::Stacking> XcbWindowReader::stacking()
 {
+    if (TurnAnswers* turn = currentAnswers(); turn && xcb.isConnected()) {
+        if (!turn->haveActiveAndStacking) {
+            readActiveAndStacking(*turn);
+        }
+        return turn->stacking;
+    }
     std::vector<XcbWindowFacts> none;
     return stackingAndRead({}, 0, none);
 }
@@ -299,6 +429,16 @@ XcbWindowReader::stackingAndRead(std::span<const xcb_window_t> windows, XcbWindo
     if (!xcb.isConnected()) {
         return std::nullopt;
     }
+    if (currentAnswers() != nullptr) {
+        auto result = stacking();
+        facts = read(windows, details);
+        if (!xcb.isConnected()) {
+            facts.clear();
+            return std::nullopt;
+        }
+        return result;
+    }
+    ++roundTrips;
     const StackingCookies stackingCookies = requestStacking();
     std::vector<Pending> pending;
     pending.reserve(windows.size());
@@ -323,6 +463,13 @@ std::optional<xcb_window_t> XcbWindowReader::activeWindow()
     if (!xcb.isConnected() || atoms.activeWindow == XCB_ATOM_NONE) {
         return std::nullopt;
     }
+    if (TurnAnswers* turn = currentAnswers()) {
+        if (!turn->haveActiveAndStacking) {
+            readActiveAndStacking(*turn);
+        }
+        return turn->active;
+    }
+    ++roundTrips;
     xcb_connection_t* c = xcb.raw();
     bool failed = false;
     const auto reply = replyOf(c, xcb_get_property_reply,
@@ -342,6 +489,10 @@ std::vector<XcbWindowFacts> XcbWindowReader::read(std::span<const xcb_window_t> 
     if (!xcb.isConnected()) {
         return facts;
     }
+    if (TurnAnswers* turn = currentAnswers()) {
+        return readKept(*turn, windows, details);
+    }
+    ++roundTrips;
     std::vector<Pending> pending;
     pending.reserve(windows.size());
     for (xcb_window_t window : windows) {
