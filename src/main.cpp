@@ -23,7 +23,9 @@
 #include "x11/xcb_compositor_monitor.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_input_state.h"
+#include "x11/xcb_polling_round.h"
 #include "x11/xcb_screen_list.h"
+#include "x11/xcb_window_reader.h"
 #include "x11/xcb_window_server.h"
 #include "x11/xcb_workspace.h"
 
@@ -134,7 +136,10 @@ int run(int argc, char** argv)
         qWarning("halomark: %s; overlays may appear misplaced on monitors other than the first",
                  problem->c_str());
     }
-    x11::XcbInputState input(connection, screens, mainLoop);
+    // The input state and the window reader send what a polling pass asks together, so a pass
+    // waits for the server once.
+    x11::XcbPollingRound pollingRound(connection, mainLoop);
+    x11::XcbInputState input(pollingRound, screens);
     qt::QtPanelFactory panels(mainLoop, screens);
     // Translucent overlays need a compositor; followed as compositors start and stop.
     x11::XcbCompositorMonitor compositor(connection);
@@ -142,7 +147,7 @@ int run(int argc, char** argv)
     compositor.setChangeHandler([&panels](bool active) { panels.setCompositorActive(active); });
     qt::QtSettingsStore settings;
     // One reader for the adapters that read windows, so the questions of a pass share reads.
-    x11::XcbWindowReader windowReader(connection, &mainLoop);
+    x11::XcbWindowReader windowReader(pollingRound);
     x11::XcbWorkspace runningApplications(windowReader);
     qt::QtWorkspace<x11::XcbWorkspace> workspace(runningApplications, qt::QtDesktopServices());
     x11::XcbWindowServer windowServer(windowReader, screens, workspace.ownProcessIdentifier());

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdlib>
 
 namespace halomark::x11 {
@@ -196,9 +195,6 @@ struct XcbWindowReader::StackingCookies
 
 struct XcbWindowReader::TurnAnswers
 {
-    std::uint64_t turn = 0;
-    std::chrono::steady_clock::time_point readAt;
-    bool haveActiveAndStacking = false;
     std::optional<xcb_window_t> active;
     std::optional<Stacking> stacking;
     struct Window
@@ -209,15 +205,26 @@ struct XcbWindowReader::TurnAnswers
     std::unordered_map<xcb_window_t, Window> windows;
 };
 
-namespace {
-// Long enough for one pass, shorter than the time between two polling ticks.
-constexpr std::chrono::milliseconds maximumAnswerAge{15};
-} // namespace
+struct XcbWindowReader::RootCookies
+{
+    std::optional<xcb_get_property_cookie_t> active;
+    StackingCookies stacking;
+};
 
-XcbWindowReader::~XcbWindowReader() = default;
+XcbWindowReader::~XcbWindowReader()
+{
+    if (round != nullptr) {
+        round->remove(*this);
+    }
+}
 
-XcbWindowReader::XcbWindowReader(XcbConnection& connection, const MainLoop* mainLoop)
-    : xcb(connection), loop(mainLoop)
+XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : XcbWindowReader(round.connection())
+{
+    this->round = &round;
+    round.add(*this);
+}
+
+XcbWindowReader::XcbWindowReader(XcbConnection& connection) : xcb(connection)
 {
     if (!connection.isConnected()) {
         return;
@@ -311,43 +318,45 @@ XcbWindowReader::readStacking(const StackingCookies& cookies)
 
 XcbWindowReader::TurnAnswers* XcbWindowReader::currentAnswers()
 {
-    if (loop == nullptr) {
+    if (round == nullptr) {
         return nullptr;
     }
-    const auto now = std::chrono::steady_clock::now();
-    const std::uint64_t turn = loop->turnNumber();
-    if (!answers || answers->turn != turn || now - answers->readAt >= maximumAnswerAge) {
-        answers = std::make_unique<TurnAnswers>();
-        answers->turn = turn;
-        answers->readAt = now;
-    }
+    round->ensureCurrent();
     return answers.get();
 }
 
-void XcbWindowReader::readActiveAndStacking(TurnAnswers& turn)
+void XcbWindowReader::request()
 {
-    turn.haveActiveAndStacking = true;
-    ++roundTrips;
-    std::optional<xcb_get_property_cookie_t> activeCookie;
+    sent = std::make_unique<RootCookies>();
     if (atoms.activeWindow != XCB_ATOM_NONE) {
-        activeCookie = requestProperty(xcb, xcb.root(), atoms.activeWindow, 1);
+        sent->active = requestProperty(xcb, xcb.root(), atoms.activeWindow, 1);
     }
-    const StackingCookies stackingCookies = requestStacking();
+    sent->stacking = requestStacking();
+}
+
+void XcbWindowReader::receive()
+{
+    // A new turn: everything kept for the last one is dropped.
+    answers = std::make_unique<TurnAnswers>();
+    if (!sent) {
+        return;
+    }
+    const std::unique_ptr<RootCookies> cookies = std::move(sent);
+    TurnAnswers& turn = *answers;
     bool failed = false;
-    const auto activeReply = propertyReply(xcb.raw(), activeCookie, failed);
-    turn.stacking = readStacking(stackingCookies);
-    if (activeCookie && !failed && xcb.isConnected()) {
+    const auto activeReply = propertyReply(xcb.raw(), cookies->active, failed);
+    turn.stacking = readStacking(cookies->stacking);
+    if (cookies->active && !failed && xcb.isConnected()) {
         turn.active = firstValue(activeReply.get());
     }
-    // Identities of windows no longer listed are forgotten, so a window id the server hands
-    // out again is read afresh.
-    if (turn.stacking) {
-        const auto& listed = turn.stacking->frontToBack;
-        std::erase_if(identities, [&](const auto& entry) {
-            return entry.first != turn.active.value_or(XCB_WINDOW_NONE) &&
-                   std::find(listed.begin(), listed.end(), entry.first) == listed.end();
-        });
-    }
+    // Identities of windows no longer listed are forgotten (even one still named active by a
+    // manager that has not caught up), so a window id the server hands out again is read
+    // afresh.
+    const std::vector<xcb_window_t> none;
+    const auto& listed = turn.stacking ? turn.stacking->frontToBack : none;
+    std::erase_if(identities, [&](const auto& entry) {
+        return std::find(listed.begin(), listed.end(), entry.first) == listed.end();
+    });
 }
 
 std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
@@ -355,11 +364,8 @@ std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
                                                       XcbWindowDetails details)
 {
     namespace d = window_details;
-    // A kept identity is only trusted once this turn's listing has confirmed the window.
-    if ((details & ~d::identity) == 0 && !turn.haveActiveAndStacking) {
-        readActiveAndStacking(turn);
-    }
-    // Windows this turn has not read with every part asked for are read together.
+    // Kept identities are those of windows this turn's listing confirmed. Windows this turn has not
+    // read with every part asked for are read together.
     std::vector<Pending> pending;
     for (xcb_window_t window : windows) {
         const auto kept = turn.windows.find(window);
@@ -412,9 +418,6 @@ std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
 std::optional<XcbWindowReader::Stacking> XcbWindowReader::stacking()
 {
     if (TurnAnswers* turn = currentAnswers(); turn && xcb.isConnected()) {
-        if (!turn->haveActiveAndStacking) {
-            readActiveAndStacking(*turn);
-        }
         return turn->stacking;
     }
     std::vector<XcbWindowFacts> none;
@@ -464,9 +467,6 @@ std::optional<xcb_window_t> XcbWindowReader::activeWindow()
         return std::nullopt;
     }
     if (TurnAnswers* turn = currentAnswers()) {
-        if (!turn->haveActiveAndStacking) {
-            readActiveAndStacking(*turn);
-        }
         return turn->active;
     }
     ++roundTrips;

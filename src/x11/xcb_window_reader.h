@@ -5,20 +5,20 @@
 // by the time the server reads a request about it answers with an error; it is left out of
 // the result, never reported.
 //
-// A reader made without a main loop asks the server afresh on every call. A reader given the
-// main loop is shared by the adapters that read windows, and the questions of one pass share
-// one read: the active window and the stacking come together in one round trip and are kept
-// for the turn of the loop they were read in (at most 15 ms), as are the facts of each window.
+// A reader made without a polling round asks the server afresh on every call. A reader given
+// the round is shared by the adapters that read windows, and the questions of one pass share
+// one read: the active window and the stacking travel with the round's other requests and are
+// kept for the turn of the loop they were read in, as are the facts of each window.
 // A window's owner, class and application id, which a client sets before it maps the window
 // and keeps, are kept for as long as the window stays listed, so that asking who owns the
 // active window, up to 60 times a second, costs no round trip of its own.
 #pragma once
 
-#include "platform/main_loop.h"
 #include "platform/process_identifier.h"
 #include "platform/window_server.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_coordinates.h"
+#include "x11/xcb_polling_round.h"
 
 #include <cstdint>
 #include <memory>
@@ -130,11 +130,12 @@ inline constexpr std::int64_t desktop = -2147483623;
 WindowRecord windowRecord(const XcbWindowFacts& facts, bool isOnscreen,
                           const XcbCoordinates& coordinates);
 
-class XcbWindowReader
+class XcbWindowReader final : private XcbPollingRound::Part
 {
 public:
-    explicit XcbWindowReader(XcbConnection& connection, const MainLoop* mainLoop = nullptr);
-    ~XcbWindowReader();
+    explicit XcbWindowReader(XcbConnection& connection);
+    explicit XcbWindowReader(XcbPollingRound& round);
+    ~XcbWindowReader() override;
     XcbWindowReader(const XcbWindowReader&) = delete;
     XcbWindowReader& operator=(const XcbWindowReader&) = delete;
 
@@ -173,9 +174,10 @@ private:
     struct StackingCookies;
     struct TurnAnswers;
 
-    // The answers of the current turn; nothing for a reader without a main loop.
+    // The answers of the current turn; nothing for a reader without a round.
     TurnAnswers* currentAnswers();
-    void readActiveAndStacking(TurnAnswers& answers);
+    void request() override;
+    void receive() override;
     std::vector<XcbWindowFacts>
     readKept(TurnAnswers& answers, std::span<const xcb_window_t> windows, XcbWindowDetails details);
 
@@ -207,8 +209,10 @@ private:
     // The atom of each known window type, in the order of XcbWindowType after normal.
     std::vector<std::pair<xcb_atom_t, XcbWindowType>> typeAtoms;
 
-    const MainLoop* loop;
+    XcbPollingRound* round = nullptr;
     int roundTrips = 0;
+    struct RootCookies;
+    std::unique_ptr<RootCookies> sent;
     std::unique_ptr<TurnAnswers> answers;
     // The owner, class and application id of listed windows that name their owner.
     std::unordered_map<xcb_window_t, XcbWindowFacts> identities;

@@ -7,6 +7,7 @@
 #include "sim/sim_main_loop.h"
 #include "x11/xcb_accessibility.h"
 #include "x11/xcb_input_state.h"
+#include "x11/xcb_polling_round.h"
 #include "x11/xcb_window_reader.h"
 #include "x11/xcb_window_server.h"
 
@@ -120,8 +121,9 @@ TEST_F(XcbFrontmostWindowTest, TheMonitorFollowsActivationOnTheRealDesktop)
     ASSERT_TRUE(activate(first.window()));
 
     sim::SimMainLoop loop;
-    XcbInputState input(*connection, *screens, loop);
-    XcbWindowReader reader(*connection, &loop);
+    XcbPollingRound round(*connection, loop);
+    XcbInputState input(round, *screens);
+    XcbWindowReader reader(round);
     XcbWorkspace sharedXcbWorkspace(reader);
     ForwardingWorkspace sharedWorkspace(sharedXcbWorkspace);
     XcbWindowServer sharedWindowServer(reader, *screens, getpid());
@@ -145,17 +147,19 @@ TEST_F(XcbFrontmostWindowTest, TheMonitorFollowsActivationOnTheRealDesktop)
     ASSERT_TRUE(tickUntil([&] { return lastIs(first.window()); }));
     EXPECT_EQ(reported.back().frame, expectedFrame(first.window(), 200, 150));
 
-    // Three passes, one of them resolving: each pass reads the active window with the
-    // stacking in one round trip (the owner is known by now), and the resolving pass reads
-    // the listed windows in one more; the focused window's owner and frame come from those.
-    // Every pass reads the input once, which counts the passes.
-    const int roundTripsBefore = reader.roundTripCount();
+    // Three passes, one of them resolving: each pass reads the input, the active window and
+    // the stacking in one round trip (the owner is known by now), and the resolving pass
+    // reads the listed windows in one more; the focused window's owner and frame come from
+    // those. Every pass reads the input once, which counts the passes.
+    const int roundsBefore = round.roundCount();
+    const int windowReadsBefore = reader.roundTripCount();
     const int snapshotsBefore = input.snapshotCount();
     while (input.snapshotCount() - snapshotsBefore < 3) {
         loop.advance(FocusCueMonitor::pollInterval / 4);
     }
     EXPECT_EQ(input.snapshotCount() - snapshotsBefore, 3);
-    EXPECT_EQ(reader.roundTripCount() - roundTripsBefore, 3 + 1);
+    EXPECT_EQ(round.roundCount() - roundsBefore, 3);
+    EXPECT_EQ(reader.roundTripCount() - windowReadsBefore, 1);
     // Still the same answer as adapters that share nothing.
     EXPECT_EQ(FrontmostWindowResolver::resolve(sharedPorts, getpid()), resolve());
 
