@@ -24,7 +24,9 @@
 #include "x11/xcb_compositor_monitor.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_input_state.h"
+#include "x11/xcb_polling_round.h"
 #include "x11/xcb_screen_list.h"
+#include "x11/xcb_window_reader.h"
 #include "x11/xcb_window_server.h"
 #include "x11/xcb_workspace.h"
 
@@ -137,7 +139,10 @@ int run(int argc, char** argv)
     if (const auto problem = qt::scaledScreen()) {
         qWarning("halomark: %s; overlays may appear misplaced or wrongly sized", problem->c_str());
     }
-    x11::XcbInputState input(connection, screens, mainLoop);
+    // The input state and the window reader send what a polling pass asks together, so a pass
+    // waits for the server once.
+    x11::XcbPollingRound pollingRound(connection, mainLoop);
+    x11::XcbInputState input(pollingRound, screens);
     // The core's points are the system adapter's: its monitors and scale say where they lie.
     qt::QtPanelFactory panels(mainLoop, [&screens] {
         const x11::XcbCoordinates& space = screens.coordinates();
@@ -150,10 +155,12 @@ int run(int argc, char** argv)
     panels.setCompositorActive(compositor.isCompositing());
     compositor.setChangeHandler([&panels](bool active) { panels.setCompositorActive(active); });
     qt::QtSettingsStore settings;
-    x11::XcbWorkspace runningApplications(connection);
+    // One reader for the adapters that read windows, so the questions of a pass share reads.
+    x11::XcbWindowReader windowReader(pollingRound);
+    x11::XcbWorkspace runningApplications(windowReader);
     qt::QtWorkspace<x11::XcbWorkspace> workspace(runningApplications, qt::QtDesktopServices());
-    x11::XcbWindowServer windowServer(connection, screens, workspace.ownProcessIdentifier());
-    x11::XcbAccessibility accessibility(connection, screens);
+    x11::XcbWindowServer windowServer(windowReader, screens, workspace.ownProcessIdentifier());
+    x11::XcbAccessibility accessibility(windowReader, screens);
     qt::QtStatusBar statusBar;
     qt::QtAlerts alerts;
     qt::QtColorPanel colorPanel;

@@ -5,6 +5,7 @@
 
 #include "platform/work_item.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -37,6 +38,12 @@ public:
     // Calls tick every interval seconds until the returned handle is invalidated or destroyed.
     virtual std::unique_ptr<RepeatingTimer> scheduleRepeating(double interval,
                                                               std::function<void()> tick) = 0;
+
+    // Counts the turns of the loop begun so far; it never changes while a piece of work (a
+    // timer tick, a posted item) runs, unless that work runs a nested loop itself. Adapters use it
+    // to let the questions of one sampling pass share one read of the system and to read afresh on
+    // the next pass.
+    virtual std::uint64_t turnNumber() const = 0;
 
     // Conveniences for work that is never cancelled.
     void post(std::function<void()> body) { post(WorkItem::make(std::move(body))); }

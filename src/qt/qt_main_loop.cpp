@@ -1,5 +1,6 @@
 #include "qt/qt_main_loop.h"
 
+#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
@@ -104,6 +105,13 @@ private:
 QtMainLoop::QtMainLoop() : host(std::make_unique<TimerHost>())
 {
     clock.start();
+    // The host is the context, so the counting ends when the loop is gone.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance(host->thread())) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, host.get(),
+                         [this] { ++turns; });
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, host.get(),
+                         [this] { ++turns; });
+    }
 }
 
 QtMainLoop::~QtMainLoop() = default;

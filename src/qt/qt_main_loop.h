@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 
+#include <cstdint>
 #include <memory>
 
 namespace halomark::qt {
@@ -26,6 +27,8 @@ public:
     void postAfter(double seconds, WorkItemPtr item) override;
     std::unique_ptr<RepeatingTimer> scheduleRepeating(double interval,
                                                       std::function<void()> tick) override;
+    // A turn begins each time the event loop, or a nested one, wakes or is about to wait.
+    std::uint64_t turnNumber() const override { return turns; }
     using MainLoop::post;
     using MainLoop::postAfter;
 
@@ -35,6 +38,7 @@ private:
 
     QElapsedTimer clock;
     std::unique_ptr<TimerHost> host;
+    std::uint64_t turns = 0;
 };
 
 } // namespace halomark::qt

@@ -75,9 +75,11 @@ std::unique_ptr<RepeatingTimer> SimMainLoop::scheduleRepeating(double interval,
 void SimMainLoop::advance(double seconds)
 {
     const std::int64_t target = nowNanoseconds + toNanoseconds(seconds);
+    ++turns;
     while (!queue.empty() && queue.begin()->first.first <= target) {
         auto node = queue.extract(queue.begin());
         nowNanoseconds = std::max(nowNanoseconds, node.key().first);
+        ++turns;
         node.mapped()();
     }
     nowNanoseconds = target;

@@ -21,6 +21,8 @@ public:
     void postAfter(double seconds, WorkItemPtr item) override;
     std::unique_ptr<RepeatingTimer> scheduleRepeating(double interval,
                                                       std::function<void()> tick) override;
+    // Every piece of work runs in a turn of its own, and each advance begins one.
+    std::uint64_t turnNumber() const override { return turns; }
     using MainLoop::post;
     using MainLoop::postAfter;
 
@@ -51,6 +53,7 @@ private:
 
     std::int64_t nowNanoseconds = 0;
     std::uint64_t nextSequence = 0;
+    std::uint64_t turns = 0;
     std::map<Key, std::function<void()>> queue;
     std::map<const TimerState*, std::weak_ptr<TimerState>> timers;
 };

@@ -27,7 +27,11 @@ std::uint32_t payloadOf(const AccessibilityElement& element)
 } // namespace
 
 XcbAccessibility::XcbAccessibility(XcbConnection& connection, const XcbScreenList& screens)
-    : reader(connection), screens(screens)
+    : ownReader(std::make_unique<XcbWindowReader>(connection)), reader(*ownReader), screens(screens)
+{}
+
+XcbAccessibility::XcbAccessibility(XcbWindowReader& reader, const XcbScreenList& screens)
+    : reader(reader), screens(screens)
 {}
 
 AccessibilityElement XcbAccessibility::applicationElement(ProcessIdentifier pid)

@@ -13,6 +13,8 @@
 #include "x11/xcb_screen_list.h"
 #include "x11/xcb_window_reader.h"
 
+#include <memory>
+
 #include <chrono>
 
 namespace halomark::x11 {
@@ -22,6 +24,8 @@ class XcbAccessibility final : public Accessibility
 public:
     // The screen list gives the coordinate space of positions.
     XcbAccessibility(XcbConnection& connection, const XcbScreenList& screens);
+    // Reads through a reader shared with the other adapters.
+    XcbAccessibility(XcbWindowReader& reader, const XcbScreenList& screens);
 
     AccessibilityElement applicationElement(ProcessIdentifier pid) override;
     AccessibilityAttributeResult copyAttributeValue(const AccessibilityElement& element,
@@ -33,7 +37,8 @@ private:
     AccessibilityAttributeResult focusedWindow(ProcessIdentifier pid);
     AccessibilityAttributeResult windowAttribute(xcb_window_t window, const std::string& attribute);
 
-    XcbWindowReader reader;
+    std::unique_ptr<XcbWindowReader> ownReader;
+    XcbWindowReader& reader;
     const XcbScreenList& screens;
     struct RecentFrame
     {

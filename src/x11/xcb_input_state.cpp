@@ -17,28 +17,31 @@ constexpr std::array<std::uint16_t, 3> buttonMasks{XCB_BUTTON_MASK_1, XCB_BUTTON
 } // namespace
 
 XcbInputState::XcbInputState(XcbConnection& connection, const XcbScreenList& screens,
-                             MainLoop& mainLoop, std::chrono::microseconds maximumSnapshotAge)
-    : connection(connection), screenList(screens), mainLoop(mainLoop),
-      maximumAge(maximumSnapshotAge)
+                             const MainLoop& mainLoop, std::chrono::microseconds maximumSnapshotAge)
+    : ownRound(std::make_unique<XcbPollingRound>(connection, mainLoop, maximumSnapshotAge)),
+      round(*ownRound), connection(connection), screenList(screens)
 {
     connection.addListener(*this);
+    round.add(*this);
+}
+
+XcbInputState::XcbInputState(XcbPollingRound& round, const XcbScreenList& screens)
+    : round(round), connection(round.connection()), screenList(screens)
+{
+    connection.addListener(*this);
+    round.add(*this);
 }
 
 XcbInputState::~XcbInputState()
 {
+    round.remove(*this);
     connection.removeListener(*this);
-    if (pendingExpiry) {
-        pendingExpiry->cancel();
-    }
 }
 
 void XcbInputState::invalidateSnapshot()
 {
     snapshot.reset();
-    if (pendingExpiry) {
-        pendingExpiry->cancel();
-        pendingExpiry.reset();
-    }
+    round.invalidate();
 }
 
 bool XcbInputState::keyState(KeyCode code)
@@ -87,33 +90,14 @@ void XcbInputState::handleEvent(const xcb_generic_event_t& event)
 
 const XcbInputState::Snapshot& XcbInputState::current()
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (snapshot && now - snapshot->takenAt < maximumAge) {
-        return *snapshot;
-    }
-    invalidateSnapshot();
-    snapshot = read();
-    snapshot->takenAt = now;
-    // The expiry is cancelled by the destructor, so capturing this is safe.
-    pendingExpiry = WorkItem::make([this] {
-        snapshot.reset();
-        pendingExpiry.reset();
-    });
-    mainLoop.post(pendingExpiry);
+    round.ensureCurrent();
     return *snapshot;
 }
 
-XcbInputState::Snapshot XcbInputState::read()
+void XcbInputState::request()
 {
-    Snapshot state;
-    state.pointer = lastPointer;
-    if (!connection.isConnected()) {
-        return state;
-    }
-    ++snapshots;
     xcb_connection_t* c = connection.raw();
-    const auto keymapCookie = xcb_query_keymap(c);
-    const auto pointerCookie = xcb_query_pointer(c, connection.root());
+    sent = Cookies{xcb_query_keymap(c), xcb_query_pointer(c, connection.root())};
     if (keyboardMapIsStale) {
         // Sent behind the two queries, so the three answers share one round trip.
         if (auto map = XcbKeyboardMap::read(c)) {
@@ -121,8 +105,25 @@ XcbInputState::Snapshot XcbInputState::read()
             keyboardMapIsStale = false;
         }
     }
-    XcbReply<xcb_query_keymap_reply_t> keymap(xcb_query_keymap_reply(c, keymapCookie, nullptr));
-    XcbReply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, pointerCookie, nullptr));
+}
+
+void XcbInputState::receive()
+{
+    snapshot = read();
+    sent.reset();
+}
+
+XcbInputState::Snapshot XcbInputState::read()
+{
+    Snapshot state;
+    state.pointer = lastPointer;
+    if (!sent) {
+        return state;
+    }
+    ++snapshots;
+    xcb_connection_t* c = connection.raw();
+    XcbReply<xcb_query_keymap_reply_t> keymap(xcb_query_keymap_reply(c, sent->keymap, nullptr));
+    XcbReply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, sent->pointer, nullptr));
     if (!keymap || !pointer || !keyboardMap) {
         connection.isConnected();
         return state;

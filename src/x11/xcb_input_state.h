@@ -1,10 +1,9 @@
 // The input state port over XCB. One query_keymap and one query_pointer, sent together and
 // then read, answer every question of a sampling pass. A pass is one turn of the main loop:
-// the answers are kept as a snapshot until work posted when they were read runs on the next
-// turn, so the questions of one timer tick share one read and the next tick reads afresh.
-// Should the loop not turn, the snapshot still ends after 15 ms, less than the shortest
-// polling interval (1/60 s), so no two ticks ever share one. Only the answers are
-// kept, never the keymap, so which other key was down is not recorded anywhere. Without a
+// the answers are kept as a snapshot for the turn they were read in (see XcbPollingRound),
+// so the questions of one timer tick share one read and the next tick reads afresh. Given a
+// round shared with the window reader, the two queries travel with its requests. Only the answers
+// are kept, never the keymap, so which other key was down is not recorded anywhere. Without a
 // display every answer is "nothing held" and the pointer stays where it was last seen.
 #pragma once
 
@@ -12,23 +11,30 @@
 #include "platform/main_loop.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_keyboard_map.h"
+#include "x11/xcb_polling_round.h"
 #include "x11/xcb_screen_list.h"
 
 #include <array>
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace halomark::x11 {
 
-class XcbInputState final : public InputState, private XcbEventListener
+class XcbInputState final : public InputState,
+                            private XcbEventListener,
+                            private XcbPollingRound::Part
 {
 public:
-    static constexpr std::chrono::microseconds defaultMaximumSnapshotAge{15000};
+    static constexpr std::chrono::microseconds defaultMaximumSnapshotAge =
+        XcbPollingRound::defaultMaximumAge;
 
     // The screen list gives the coordinate space the pointer is reported in; the main loop
     // tells where one pass ends and the next begins.
-    XcbInputState(XcbConnection& connection, const XcbScreenList& screens, MainLoop& mainLoop,
+    XcbInputState(XcbConnection& connection, const XcbScreenList& screens, const MainLoop& mainLoop,
                   std::chrono::microseconds maximumSnapshotAge = defaultMaximumSnapshotAge);
+    // Reads in the given round, together with its other parts.
+    XcbInputState(XcbPollingRound& round, const XcbScreenList& screens);
     ~XcbInputState() override;
     XcbInputState(const XcbInputState&) = delete;
     XcbInputState& operator=(const XcbInputState&) = delete;
@@ -53,18 +59,24 @@ private:
         EventFlags flags = 0;
         std::uint16_t pointerMask = 0; // the modifier and button state of query_pointer
         Point pointer;
-        std::chrono::steady_clock::time_point takenAt;
     };
 
     void handleEvent(const xcb_generic_event_t& event) override;
+    void request() override;
+    void receive() override;
     const Snapshot& current();
     Snapshot read();
 
+    std::unique_ptr<XcbPollingRound> ownRound;
+    XcbPollingRound& round;
     XcbConnection& connection;
     const XcbScreenList& screenList;
-    MainLoop& mainLoop;
-    std::chrono::microseconds maximumAge;
-    WorkItemPtr pendingExpiry; // ends the snapshot on the next turn of the loop
+    struct Cookies
+    {
+        xcb_query_keymap_cookie_t keymap;
+        xcb_query_pointer_cookie_t pointer;
+    };
+    std::optional<Cookies> sent;
     std::optional<XcbKeyboardMap> keyboardMap;
     bool keyboardMapIsStale = true;
     std::optional<Snapshot> snapshot;

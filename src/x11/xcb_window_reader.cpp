@@ -193,6 +193,37 @@ struct XcbWindowReader::StackingCookies
     std::optional<xcb_get_property_cookie_t> currentDesktop;
 };
 
+struct XcbWindowReader::TurnAnswers
+{
+    std::optional<xcb_window_t> active;
+    std::optional<Stacking> stacking;
+    struct Window
+    {
+        XcbWindowDetails details = 0;
+        std::optional<XcbWindowFacts> facts; // nothing: the window is gone
+    };
+    std::unordered_map<xcb_window_t, Window> windows;
+};
+
+struct XcbWindowReader::RootCookies
+{
+    std::optional<xcb_get_property_cookie_t> active;
+    StackingCookies stacking;
+};
+
+XcbWindowReader::~XcbWindowReader()
+{
+    if (round != nullptr) {
+        round->remove(*this);
+    }
+}
+
+XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : XcbWindowReader(round.connection())
+{
+    this->round = &round;
+    round.add(*this);
+}
+
 XcbWindowReader::XcbWindowReader(XcbConnection& connection) : xcb(connection)
 {
     if (!connection.isConnected()) {
@@ -285,8 +316,110 @@ XcbWindowReader::readStacking(const StackingCookies& cookies)
     return result;
 }
 
+XcbWindowReader::TurnAnswers* XcbWindowReader::currentAnswers()
+{
+    if (round == nullptr) {
+        return nullptr;
+    }
+    round->ensureCurrent();
+    return answers.get();
+}
+
+void XcbWindowReader::request()
+{
+    sent = std::make_unique<RootCookies>();
+    if (atoms.activeWindow != XCB_ATOM_NONE) {
+        sent->active = requestProperty(xcb, xcb.root(), atoms.activeWindow, 1);
+    }
+    sent->stacking = requestStacking();
+}
+
+void XcbWindowReader::receive()
+{
+    // A new turn: everything kept for the last one is dropped.
+    answers = std::make_unique<TurnAnswers>();
+    if (!sent) {
+        return;
+    }
+    const std::unique_ptr<RootCookies> cookies = std::move(sent);
+    TurnAnswers& turn = *answers;
+    bool failed = false;
+    const auto activeReply = propertyReply(xcb.raw(), cookies->active, failed);
+    turn.stacking = readStacking(cookies->stacking);
+    if (cookies->active && !failed && xcb.isConnected()) {
+        turn.active = firstValue(activeReply.get());
+    }
+    // Identities of windows no longer listed are forgotten (even one still named active by a
+    // manager that has not caught up), so a window id the server hands out again is read
+    // afresh.
+    const std::vector<xcb_window_t> none;
+    const auto& listed = turn.stacking ? turn.stacking->frontToBack : none;
+    std::erase_if(identities, [&](const auto& entry) {
+        return std::find(listed.begin(), listed.end(), entry.first) == listed.end();
+    });
+}
+
+std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
+                                                      std::span<const xcb_window_t> windows,
+                                                      XcbWindowDetails details)
+{
+    namespace d = window_details;
+    // Kept identities are those of windows this turn's listing confirmed. Windows this turn has not
+    // read with every part asked for are read together.
+    std::vector<Pending> pending;
+    for (xcb_window_t window : windows) {
+        const auto kept = turn.windows.find(window);
+        if (kept != turn.windows.end() && (kept->second.details & details) == details) {
+            continue;
+        }
+        if ((details & ~d::identity) == 0 && identities.contains(window)) {
+            continue;
+        }
+        const XcbWindowDetails wanted =
+            details | (kept != turn.windows.end() ? kept->second.details : 0);
+        if (std::none_of(pending.begin(), pending.end(),
+                         [&](const Pending& one) { return one.window == window; })) {
+            pending.push_back(request(window, wanted));
+        }
+    }
+    roundTrips += pending.empty() ? 0 : 1;
+    for (const Pending& one : pending) {
+        auto read = readReplies(one);
+        if (!read) {
+            identities.erase(one.window);
+        } else if ((one.details & d::identity) == d::identity && read->pid) {
+            XcbWindowFacts identity;
+            identity.window = one.window;
+            identity.pid = read->pid;
+            identity.windowClass = read->windowClass;
+            identity.applicationId = read->applicationId;
+            identities.insert_or_assign(one.window, std::move(identity));
+        }
+        turn.windows.insert_or_assign(one.window,
+                                      TurnAnswers::Window{one.details, std::move(read)});
+    }
+    std::vector<XcbWindowFacts> facts;
+    if (!xcb.isConnected()) {
+        return facts;
+    }
+    facts.reserve(windows.size());
+    for (xcb_window_t window : windows) {
+        if (const auto kept = turn.windows.find(window); kept != turn.windows.end()) {
+            if (kept->second.facts) {
+                facts.push_back(*kept->second.facts);
+            }
+        } else if (const auto known = identities.find(window); known != identities.end()) {
+            facts.push_back(known->second);
+        }
+    }
+    return facts;
+}
+
 std::optional<XcbWindowReader::Stacking> XcbWindowReader::stacking()
 {
+    if (TurnAnswers* turn = currentAnswers(); turn && xcb.isConnected()) {
+        return turn->stacking;
+    }
     std::vector<XcbWindowFacts> none;
     return stackingAndRead({}, 0, none);
 }
@@ -299,6 +432,16 @@ XcbWindowReader::stackingAndRead(std::span<const xcb_window_t> windows, XcbWindo
     if (!xcb.isConnected()) {
         return std::nullopt;
     }
+    if (currentAnswers() != nullptr) {
+        auto result = stacking();
+        facts = read(windows, details);
+        if (!xcb.isConnected()) {
+            facts.clear();
+            return std::nullopt;
+        }
+        return result;
+    }
+    ++roundTrips;
     const StackingCookies stackingCookies = requestStacking();
     std::vector<Pending> pending;
     pending.reserve(windows.size());
@@ -323,6 +466,10 @@ std::optional<xcb_window_t> XcbWindowReader::activeWindow()
     if (!xcb.isConnected() || atoms.activeWindow == XCB_ATOM_NONE) {
         return std::nullopt;
     }
+    if (TurnAnswers* turn = currentAnswers()) {
+        return turn->active;
+    }
+    ++roundTrips;
     xcb_connection_t* c = xcb.raw();
     bool failed = false;
     const auto reply = replyOf(c, xcb_get_property_reply,
@@ -342,6 +489,10 @@ std::vector<XcbWindowFacts> XcbWindowReader::read(std::span<const xcb_window_t> 
     if (!xcb.isConnected()) {
         return facts;
     }
+    if (TurnAnswers* turn = currentAnswers()) {
+        return readKept(*turn, windows, details);
+    }
+    ++roundTrips;
     std::vector<Pending> pending;
     pending.reserve(windows.size());
     for (xcb_window_t window : windows) {

@@ -3,19 +3,30 @@
 // process, class, type, state, desktop and opacity. Every request for a batch of windows is
 // sent before the first reply is read, so a batch costs one round trip. A window that is gone
 // by the time the server reads a request about it answers with an error; it is left out of
-// the result, never reported. Nothing is cached: each call asks the server afresh.
+// the result, never reported.
+//
+// A reader made without a polling round asks the server afresh on every call. A reader given
+// the round is shared by the adapters that read windows, and the questions of one pass share
+// one read: the active window and the stacking travel with the round's other requests and are
+// kept for the turn of the loop they were read in, as are the facts of each window.
+// A window's owner, class and application id, which a client sets before it maps the window
+// and keeps, are kept for as long as the window stays listed, so that asking who owns the
+// active window, up to 60 times a second, costs no round trip of its own.
 #pragma once
 
 #include "platform/process_identifier.h"
 #include "platform/window_server.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_coordinates.h"
+#include "x11/xcb_polling_round.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace halomark::x11 {
@@ -65,6 +76,8 @@ inline constexpr XcbWindowDetails applicationId =
 // Map state, override-redirect, type, state, desktop and opacity.
 inline constexpr XcbWindowDetails state = 16;
 inline constexpr XcbWindowDetails all = frame | owner | windowClass | applicationId | state;
+// What names a window's program; set before the window is mapped and kept.
+inline constexpr XcbWindowDetails identity = owner | windowClass | applicationId;
 } // namespace window_details
 
 // One window as read; a part that was not asked for keeps its default.
@@ -117,10 +130,12 @@ inline constexpr std::int64_t desktop = -2147483623;
 WindowRecord windowRecord(const XcbWindowFacts& facts, bool isOnscreen,
                           const XcbCoordinates& coordinates);
 
-class XcbWindowReader
+class XcbWindowReader final : private XcbPollingRound::Part
 {
 public:
     explicit XcbWindowReader(XcbConnection& connection);
+    explicit XcbWindowReader(XcbPollingRound& round);
+    ~XcbWindowReader() override;
     XcbWindowReader(const XcbWindowReader&) = delete;
     XcbWindowReader& operator=(const XcbWindowReader&) = delete;
 
@@ -151,9 +166,20 @@ public:
 
     XcbConnection& connection() { return xcb; }
 
+    // How often the reader waited for the server's answers.
+    int roundTripCount() const { return roundTrips; }
+
 private:
     struct Pending;
     struct StackingCookies;
+    struct TurnAnswers;
+
+    // The answers of the current turn; nothing for a reader without a round.
+    TurnAnswers* currentAnswers();
+    void request() override;
+    void receive() override;
+    std::vector<XcbWindowFacts>
+    readKept(TurnAnswers& answers, std::span<const xcb_window_t> windows, XcbWindowDetails details);
 
     StackingCookies requestStacking();
     std::optional<Stacking> readStacking(const StackingCookies& cookies);
@@ -182,6 +208,14 @@ private:
     } atoms;
     // The atom of each known window type, in the order of XcbWindowType after normal.
     std::vector<std::pair<xcb_atom_t, XcbWindowType>> typeAtoms;
+
+    XcbPollingRound* round = nullptr;
+    int roundTrips = 0;
+    struct RootCookies;
+    std::unique_ptr<RootCookies> sent;
+    std::unique_ptr<TurnAnswers> answers;
+    // The owner, class and application id of listed windows that name their owner.
+    std::unordered_map<xcb_window_t, XcbWindowFacts> identities;
 };
 
 } // namespace halomark::x11

@@ -6,7 +6,13 @@ namespace halomark::x11 {
 
 XcbWindowServer::XcbWindowServer(XcbConnection& connection, const XcbScreenList& screens,
                                  ProcessIdentifier ownProcessIdentifier)
-    : reader(connection), screens(screens), ownPid(ownProcessIdentifier)
+    : ownReader(std::make_unique<XcbWindowReader>(connection)), reader(*ownReader),
+      screens(screens), ownPid(ownProcessIdentifier)
+{}
+
+XcbWindowServer::XcbWindowServer(XcbWindowReader& reader, const XcbScreenList& screens,
+                                 ProcessIdentifier ownProcessIdentifier)
+    : reader(reader), screens(screens), ownPid(ownProcessIdentifier)
 {}
 
 std::optional<std::vector<WindowRecord>>

@@ -13,6 +13,8 @@
 #include "x11/xcb_screen_list.h"
 #include "x11/xcb_window_reader.h"
 
+#include <memory>
+
 namespace halomark::x11 {
 
 class XcbWindowServer final : public WindowServer
@@ -20,6 +22,9 @@ class XcbWindowServer final : public WindowServer
 public:
     // The screen list gives the coordinate space of the bounds.
     XcbWindowServer(XcbConnection& connection, const XcbScreenList& screens,
+                    ProcessIdentifier ownProcessIdentifier);
+    // Reads through a reader shared with the other adapters.
+    XcbWindowServer(XcbWindowReader& reader, const XcbScreenList& screens,
                     ProcessIdentifier ownProcessIdentifier);
 
     std::optional<std::vector<WindowRecord>> copyWindowList(WindowListOptions options,
@@ -39,7 +44,8 @@ private:
     std::optional<WindowRecord> recordOf(const XcbWindowFacts& facts, WindowListOptions options,
                                          std::optional<std::uint32_t> currentDesktop) const;
 
-    XcbWindowReader reader;
+    std::unique_ptr<XcbWindowReader> ownReader;
+    XcbWindowReader& reader;
     const XcbScreenList& screens;
     ProcessIdentifier ownPid;
 };

@@ -23,7 +23,13 @@ std::optional<std::string> classNameOf(const ApplicationHints& hints)
 
 XcbWorkspace::XcbWorkspace(XcbConnection& connection, XcbDesktopEntries entries,
                            std::filesystem::path proc)
-    : reader(connection), entries(std::move(entries)), proc(std::move(proc))
+    : ownReader(std::make_unique<XcbWindowReader>(connection)), reader(*ownReader),
+      entries(std::move(entries)), proc(std::move(proc))
+{}
+
+XcbWorkspace::XcbWorkspace(XcbWindowReader& reader, XcbDesktopEntries entries,
+                           std::filesystem::path proc)
+    : reader(reader), entries(std::move(entries)), proc(std::move(proc))
 {}
 
 std::optional<RunningApplication> XcbWorkspace::frontmostApplication()

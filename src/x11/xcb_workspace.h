@@ -16,6 +16,8 @@
 #include "x11/xcb_processes.h"
 #include "x11/xcb_window_reader.h"
 
+#include <memory>
+
 #include <filesystem>
 #include <unordered_map>
 
@@ -25,6 +27,10 @@ class XcbWorkspace
 {
 public:
     explicit XcbWorkspace(XcbConnection& connection,
+                          XcbDesktopEntries entries = XcbDesktopEntries::forThisUser(),
+                          std::filesystem::path proc = "/proc");
+    // Reads through a reader shared with the other adapters.
+    explicit XcbWorkspace(XcbWindowReader& reader,
                           XcbDesktopEntries entries = XcbDesktopEntries::forThisUser(),
                           std::filesystem::path proc = "/proc");
 
@@ -50,7 +56,8 @@ private:
                                       const std::optional<ProcessStatus>& status);
     void forgetExitedProcesses();
 
-    XcbWindowReader reader;
+    std::unique_ptr<XcbWindowReader> ownReader;
+    XcbWindowReader& reader;
     XcbDesktopEntries entries;
     std::filesystem::path proc;
     // What each process's window said about it, and what that made of it: the frontmost

@@ -7,6 +7,8 @@
 #include "sim/sim_main_loop.h"
 #include "x11/xcb_accessibility.h"
 #include "x11/xcb_input_state.h"
+#include "x11/xcb_polling_round.h"
+#include "x11/xcb_window_reader.h"
 #include "x11/xcb_window_server.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +111,7 @@ TEST_F(XcbFrontmostWindowTest, TheResolverFindsTheActivatedXtermWithItsFrameInBo
     EXPECT_FALSE(resolve());
 }
 
+// As the program runs it: the adapters share one reader that keeps answers for a turn.
 TEST_F(XcbFrontmostWindowTest, TheMonitorFollowsActivationOnTheRealDesktop)
 {
     SpawnedXterm first(*connection, "halomark-monitor-first", 200, 150);
@@ -118,8 +121,16 @@ TEST_F(XcbFrontmostWindowTest, TheMonitorFollowsActivationOnTheRealDesktop)
     ASSERT_TRUE(activate(first.window()));
 
     sim::SimMainLoop loop;
-    XcbInputState input(*connection, *screens, loop);
-    auto monitor = std::make_shared<FocusCueMonitor>(loop, input, ports());
+    XcbPollingRound round(*connection, loop);
+    XcbInputState input(round, *screens);
+    XcbWindowReader reader(round);
+    XcbWorkspace sharedXcbWorkspace(reader);
+    ForwardingWorkspace sharedWorkspace(sharedXcbWorkspace);
+    XcbWindowServer sharedWindowServer(reader, *screens, getpid());
+    XcbAccessibility sharedAccessibility(reader, *screens);
+    const ResolverPorts sharedPorts{sharedWorkspace, sharedWindowServer, sharedAccessibility,
+                                    *screens};
+    auto monitor = std::make_shared<FocusCueMonitor>(loop, input, sharedPorts);
     std::vector<FocusCueTarget> reported;
     monitor->onFocusCue = [&](const FocusCueEvent& event) { reported.push_back(event.target); };
     monitor->start();
@@ -135,6 +146,22 @@ TEST_F(XcbFrontmostWindowTest, TheMonitorFollowsActivationOnTheRealDesktop)
     };
     ASSERT_TRUE(tickUntil([&] { return lastIs(first.window()); }));
     EXPECT_EQ(reported.back().frame, expectedFrame(first.window(), 200, 150));
+
+    // Three passes, one of them resolving: each pass reads the input, the active window and
+    // the stacking in one round trip (the owner is known by now), and the resolving pass
+    // reads the listed windows in one more; the focused window's owner and frame come from
+    // those. Every pass reads the input once, which counts the passes.
+    const int roundsBefore = round.roundCount();
+    const int windowReadsBefore = reader.roundTripCount();
+    const int snapshotsBefore = input.snapshotCount();
+    while (input.snapshotCount() - snapshotsBefore < 3) {
+        loop.advance(FocusCueMonitor::pollInterval / 4);
+    }
+    EXPECT_EQ(input.snapshotCount() - snapshotsBefore, 3);
+    EXPECT_EQ(round.roundCount() - roundsBefore, 3);
+    EXPECT_EQ(reader.roundTripCount() - windowReadsBefore, 1);
+    // Still the same answer as adapters that share nothing.
+    EXPECT_EQ(FrontmostWindowResolver::resolve(sharedPorts, getpid()), resolve());
 
     ASSERT_TRUE(activate(second.window()));
     ASSERT_TRUE(tickUntil([&] { return lastIs(second.window()); }));

@@ -1,6 +1,9 @@
 #include "x11/xcb_window_server.h"
 
 #include "desktop.h"
+#include "sim/sim_main_loop.h"
+#include "x11/xcb_polling_round.h"
+#include "x11/xcb_window_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -292,6 +295,56 @@ TEST_F(XcbWindowServerTest, AWindowGoneBetweenTheListAndItsRepliesIsSkipped)
         std::free(event);
     }
     EXPECT_TRUE(connection->isConnected());
+}
+
+TEST_F(XcbWindowServerTest, ASharedReaderAnswersOnceATurnAndForgetsWindowsThatAreGone)
+{
+    namespace d = window_details;
+    const auto window = managedWindow({.x = 400, .y = 300, .pid = 40041});
+    const xcb_window_t id = window->id();
+    sim::SimMainLoop loop;
+    XcbPollingRound round(*connection, loop);
+    XcbWindowReader shared(round);
+    XcbWindowReader fresh(*connection);
+    const auto roundTripCount = [&] { return round.roundCount() + shared.roundTripCount(); };
+
+    // One turn: the list, the window and the same window again cost two round trips.
+    loop.runDue();
+    int roundTrips = roundTripCount();
+    ASSERT_TRUE(shared.stacking());
+    const auto first = shared.read(id, d::all);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(shared.read(id, d::frame | d::owner), first);
+    EXPECT_EQ(roundTripCount() - roundTrips, 2);
+
+    // The next turn reads afresh: a moved window is seen at once. Its owner and class are
+    // kept, so asking only for those costs the listing alone.
+    const std::uint32_t place[] = {600, 350};
+    xcb_configure_window(clients->raw(), id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+    clients->flush();
+    ASSERT_TRUE(waitUntil([&] {
+        const auto now = fresh.read(id, d::frame);
+        return now && now->frame.x != first->frame.x;
+    }));
+    loop.runDue();
+    EXPECT_EQ(shared.read(id, d::frame)->frame, fresh.read(id, d::frame)->frame);
+    loop.runDue();
+    roundTrips = roundTripCount();
+    const auto identity = shared.read(id, d::identity);
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(identity->pid, 40041);
+    EXPECT_EQ(identity->windowClass, first->windowClass);
+    EXPECT_EQ(roundTripCount() - roundTrips, 1);
+
+    // Gone: no longer listed, so its kept owner is dropped and the window reads as gone.
+    window->destroy();
+    ASSERT_TRUE(waitUntil([&] {
+        const auto managed = managedWindows(*connection);
+        return std::find(managed.begin(), managed.end(), id) == managed.end();
+    }));
+    loop.runDue();
+    EXPECT_FALSE(shared.read(id, d::identity));
+    EXPECT_TRUE(shared.read(std::vector<xcb_window_t>{id}, d::owner).empty());
 }
 
 TEST_F(XcbWindowServerTest, ListsStayWholeWhileWindowsComeAndGo)
