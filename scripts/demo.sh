@@ -78,6 +78,7 @@ while (($# > 0)); do
         exit 0
         ;;
     *)
+        echo "demo: unknown option $1" >&2
         usage >&2
         exit 2
         ;;
@@ -155,12 +156,15 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# Polls every 50 ms until the command succeeds; fails the demo after the timeout (seconds).
+# Polls every 50 ms until the command succeeds; fails the demo after the timeout (seconds), or
+# at once when halomark has ended.
+halomark=""
 wait_for() {
     local timeout=$1 description=$2
     shift 2
     local deadline=$((SECONDS + timeout))
     until "$@" >/dev/null 2>&1; do
+        [[ -z $halomark ]] || halomark_runs
         ((SECONDS < deadline)) || fail "timed out waiting for $description"
         sleep 0.05
     done
@@ -285,7 +289,9 @@ overlays() {
 overlay_shown() { overlays | grep -qx "$1"; }
 overlay_gone() { ! overlay_shown "$1"; }
 no_overlay() { [[ -z $(overlays) ]]; }
-halomark_runs() { kill -0 "$halomark" 2>/dev/null || fail "halomark ended: $(cat "$work/halomark.log")"; }
+halomark_runs() {
+    kill -0 "$halomark" 2>/dev/null || fail "halomark ended; its output: $(cat "$work/halomark.log")"
+}
 
 left_veil=1280x770+0+0   # the left monitor's usable area, above the panel
 left_monitor=1280x800+0+0 # the ring's and the selection's panel
