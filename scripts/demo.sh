@@ -308,11 +308,11 @@ wait_for 15 "halomark's veil around the active terminal" overlay_shown "$left_ve
 # GetImage of the root window, which xwd does not do when windows of other visuals are shown.
 record() {
     python3 - "$frames" "$work/recording" <<'PYTHON'
-import ctypes, ctypes.util, hashlib, os, struct, sys, time, zlib
+import ctypes, hashlib, os, struct, sys, time, zlib
 
 frames, flag = sys.argv[1], sys.argv[2]
-x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-xext = ctypes.CDLL(ctypes.util.find_library("Xext"))
+x11 = ctypes.CDLL("libX11.so.6")
+xext = ctypes.CDLL("libXext.so.6")
 libc = ctypes.CDLL(None, use_errno=True)
 p, c_int, c_uint, c_ulong = ctypes.c_void_p, ctypes.c_int, ctypes.c_uint, ctypes.c_ulong
 
@@ -396,21 +396,24 @@ def shared_image():
 shared = shared_image()
 
 
+# The screen's pixels, with the bits per pixel, the bytes per line and the byte order.
 def grab():
     if shared:
         image = shared[0]
         if not xext.XShmGetImage(display, root, image, 0, 0, ALL_PLANES):
             sys.exit("XShmGetImage failed")
         picture = image.contents
-        return picture, ctypes.string_at(picture.data, picture.bytes_per_line * height)
+        return (picture.bits_per_pixel, picture.bytes_per_line, picture.byte_order,
+                ctypes.string_at(picture.data, picture.bytes_per_line * height))
     image = x11.XGetImage(display, root, 0, 0, width, height, ALL_PLANES, ZPIXMAP)
     if not image:
         sys.exit("GetImage failed")
     picture = image.contents
-    raw = ctypes.string_at(picture.data, picture.bytes_per_line * height)
+    result = (picture.bits_per_pixel, picture.bytes_per_line, picture.byte_order,
+              ctypes.string_at(picture.data, picture.bytes_per_line * height))
     x11.XFree(picture.data)
     x11.XFree(image)
-    return picture, raw
+    return result
 
 
 def png(path, rgb, columns, rows):
@@ -445,10 +448,9 @@ with open(os.path.join(frames, "index"), "a") as index:
         x11.XQueryPointer(display, root, ctypes.byref(child), ctypes.byref(other),
                           ctypes.byref(px), ctypes.byref(py), ctypes.byref(wx), ctypes.byref(wy),
                           ctypes.byref(mask))
-        picture, raw = grab()
-        if picture.bits_per_pixel != 32:
-            sys.exit("unexpected pixel size %d" % picture.bits_per_pixel)
-        line = picture.bytes_per_line
+        bits_per_pixel, line, byte_order, raw = grab()
+        if bits_per_pixel != 32:
+            sys.exit("unexpected pixel size %d" % bits_per_pixel)
         if line != width * 4:
             raw = b"".join(raw[row * line:row * line + width * 4] for row in range(height))
         # A screen that has not changed is not kept again: its line names the earlier frame.
@@ -458,7 +460,7 @@ with open(os.path.join(frames, "index"), "a") as index:
             last_digest, last_file = digest, number
             with open(os.path.join(frames, "%d.raw" % number), "wb") as file:
                 file.write(raw)
-            order = (2, 1, 0) if picture.byte_order == 0 else (1, 2, 3)
+            order = (2, 1, 0) if byte_order == 0 else (1, 2, 3)
         index.write("%d %.6f %d %d %d\n" % (number, started, px.value, py.value, last_file))
         index.flush()
         number += 1
