@@ -13,6 +13,8 @@ packages=(
     # The private desktop the adapter tests run on (scripts/xvfb-desktop.sh).
     xvfb xauth openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils imagemagick
     fonts-dejavu-core
+    # The screen recorder of the demo (scripts/demo.sh).
+    python3
 )
 
 missing=()
