@@ -6,6 +6,7 @@
 #include "qt/qt_x11_input_window.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -14,6 +15,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -246,6 +249,15 @@ void QtPanel::applyAlpha(double alpha)
     shownAlpha = std::clamp(alpha, 0.0, 1.0);
     if (surface) {
         surface->setWindowOpacity(shownAlpha);
+        // Qt sends the new opacity with its other requests when its own X event source next
+        // runs, which in an otherwise idle loop can be long after the step: each step of a
+        // fade is sent at once instead.
+        if (auto* x11 =
+                qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
+            if (xcb_connection_t* connection = x11->connection()) {
+                xcb_flush(connection);
+            }
+        }
     }
 }
 

@@ -172,6 +172,15 @@ TEST_F(QtPanelDesktopTest, WithACompositorClicksPassAndTheVeilBlendsOverTheWindo
     runEventsUntil([&] { return blended() && clearHole(); }, 10000);
     EXPECT_TRUE(blended()) << e2e::describe(pixel(veiled));
     EXPECT_TRUE(clearHole()) << e2e::describe(pixel(inHole));
+
+    // A fade reaches the screen step by step while nothing else happens in the loop: the
+    // veiled pixel passes through colours between the veil's and the window's own.
+    bool faded = false;
+    veil->animateAlphaValue(0, 0.8, TimingFunction::linear(), [&] { faded = true; });
+    const Rgb half{64, 64, 255};
+    EXPECT_TRUE(runEventsUntil([&] { return e2e::near(pixel(veiled), half, 40); }, 700))
+        << "no step of the fade was shown; " << e2e::describe(pixel(veiled));
+    EXPECT_TRUE(runEventsUntil([&] { return faded; }));
     veil->orderOut();
     veil.reset();
 
