@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -180,18 +181,16 @@ int idleCpu(const Options& options)
     return 0;
 }
 
-// Connects and waits, doing nothing, until the connection closes or it is told to stop.
+// Connects and waits, doing nothing, until the connection closes; a signal ends it.
 int idleClient()
 {
     XServer server;
     if (!server.isConnected()) {
         return fail("cannot connect to the X display");
     }
-    std::signal(SIGTERM, requestStop);
-    std::signal(SIGINT, requestStop);
     print({"idle-client", {{"pid", std::to_string(getpid())}}});
-    while (!stopRequested) {
-        // Blocks in the kernel; a signal interrupts the wait.
+    while (true) {
+        // Blocks in the kernel until an event or the end of the connection.
         xcb_generic_event_t* event = xcb_wait_for_event(server.connection());
         if (event == nullptr) {
             break;
@@ -247,6 +246,19 @@ std::optional<Observed> firstAfter(const std::vector<Observed>& log, std::size_t
         }
     }
     return std::nullopt;
+}
+
+// What the watch saw, one line each on standard error, in ms from the moment.
+void describe(const std::vector<Observed>& log, Clock::time_point from)
+{
+    static const char* const names[] = {"created", "mapped", "unmapped",
+                                        "damaged", "active", "opacity"};
+    for (const Observed& seen : log) {
+        std::cerr << formatNumber(milliseconds(seen.at - from), 1) << " ms "
+                  << names[static_cast<int>(seen.kind)] << " 0x" << std::hex << seen.window
+                  << std::dec << " server " << seen.serverMs << " area " << seen.area.x << ","
+                  << seen.area.y << " " << seen.area.width << "x" << seen.area.height << "\n";
+    }
 }
 
 struct Tap
@@ -306,6 +318,9 @@ int ring(const Options& options)
                 return paint.has_value();
             },
             1s);
+        if (options.integer("verbose", 0) != 0) {
+            describe(watch.log(), tap.released);
+        }
         if (map && paint) {
             mapped.push_back(milliseconds(map->at - tap.released));
             painted.push_back(milliseconds(paint->at - tap.released));
@@ -378,9 +393,9 @@ int veil(const Options& options)
     return painted.empty() ? 1 : 0;
 }
 
-// The server's time stamps (ms) of the damage reports on the window, from the log index on,
-// up to its unmapping; and the log index where it was unmapped (the log size when it was not).
-std::vector<double> damageTimes(const std::vector<Observed>& log, std::size_t from,
+// The server's time stamps (ms) of the window's updates, from the log index on up to its
+// unmapping: damage reports (repaints) and changes of its opacity (fades the compositor draws).
+std::vector<double> updateTimes(const std::vector<Observed>& log, std::size_t from,
                                 xcb_window_t window, Clock::time_point notBefore)
 {
     std::vector<double> times;
@@ -391,7 +406,9 @@ std::vector<double> damageTimes(const std::vector<Observed>& log, std::size_t fr
         if (log[i].kind == Observed::Kind::unmapped) {
             break;
         }
-        if (log[i].kind == Observed::Kind::damaged && log[i].at >= notBefore) {
+        const bool update =
+            log[i].kind == Observed::Kind::damaged || log[i].kind == Observed::Kind::opacityChanged;
+        if (update && log[i].at >= notBefore) {
             times.push_back(static_cast<double>(log[i].serverMs));
         }
     }
@@ -442,9 +459,12 @@ int frames(const Options& options)
                        firstAfter(watch.log(), tap.logIndex, Observed::Kind::unmapped, map->window);
             },
             2s);
+        if (options.integer("verbose", 0) != 0) {
+            describe(watch.log(), tap.released);
+        }
         if (map) {
             const auto starts = frameStarts(
-                damageTimes(watch.log(), tap.logIndex, map->window, tap.released), kBurstGapMs);
+                updateTimes(watch.log(), tap.logIndex, map->window, tap.released), kBurstGapMs);
             collect("ring", frameStats(starts, -1e18, 1e18, kRefreshHz));
         }
 
@@ -470,6 +490,9 @@ int frames(const Options& options)
         watch.pumpFor(100ms);
         server.fakeButton(1, false);
         const auto released = Clock::now();
+        // Super goes a moment after the button, as a person lets go of it, so that no poll of
+        // the program sees both released at once.
+        watch.pumpFor(60ms);
         server.fakeKey(*super, false);
         if (panel) {
             watch.pumpUntil(
@@ -478,8 +501,12 @@ int frames(const Options& options)
                         .has_value();
                 },
                 4s);
+            if (options.integer("verbose", 0) != 0) {
+                watch.pumpFor(2500ms);
+                describe(watch.log(), released);
+            }
             const auto starts = frameStarts(
-                damageTimes(watch.log(), 0, panel->window, released + 400ms), kBurstGapMs);
+                updateTimes(watch.log(), 0, panel->window, released + 400ms), kBurstGapMs);
             collect("fade", frameStats(starts, -1e18, 1e18, kRefreshHz));
         }
         watch.pumpFor(300ms);
@@ -563,7 +590,9 @@ int resources(const Options& options)
     const auto pid = static_cast<pid_t>(options.integer("pid", 0));
     ResultLine result{"resources", {{"clients", std::to_string(server.clientBasesOf(pid).size())}}};
     for (const auto& [type, count] : server.resourcesOf(pid)) {
-        result.fields[type] = std::to_string(count);
+        std::string key = type;
+        std::replace(key.begin(), key.end(), ' ', '_');
+        result.fields[key] = std::to_string(count);
     }
     print(result);
     return result.fields["clients"] == "0" ? 1 : 0;

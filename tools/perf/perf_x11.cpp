@@ -228,6 +228,7 @@ OverlayWatch::OverlayWatch(XServer& server, pid_t pid) : server(server), pid(pid
 {
     xcb_connection_t* xcb = server.connection();
     activeAtom = server.atom("_NET_ACTIVE_WINDOW");
+    opacityAtom = server.atom("_NET_WM_WINDOW_OPACITY");
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(xcb, server.root(), XCB_CW_EVENT_MASK, &mask);
     bases = server.clientBasesOf(pid);
@@ -263,6 +264,8 @@ void OverlayWatch::track(xcb_window_t window, const WindowRect& rect, bool mappe
     xcb_connection_t* xcb = server.connection();
     Tracked tracked{rect, mapped, xcb_generate_id(xcb)};
     xcb_damage_create(xcb, tracked.damage, window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(xcb);
     windows[window] = tracked;
 }
@@ -284,6 +287,11 @@ bool OverlayWatch::isMapped(xcb_window_t window) const
 
 void OverlayWatch::handle(xcb_generic_event_t* event, Clock::time_point at)
 {
+    // Only the server's own reports: a client withdrawing a window also sends a copy of its
+    // UnmapNotify to the root.
+    if ((event->response_type & 0x80) != 0) {
+        return;
+    }
     const std::uint8_t type = event->response_type & 0x7f;
     if (type == server.damageEventBase() + XCB_DAMAGE_NOTIFY) {
         const auto* damage = reinterpret_cast<xcb_damage_notify_event_t*>(event);
@@ -351,6 +359,9 @@ void OverlayWatch::handle(xcb_generic_event_t* event, Clock::time_point at)
         if (property->window == server.root() && property->atom == activeAtom) {
             observed.push_back(
                 {Observed::Kind::activeChanged, XCB_WINDOW_NONE, at, property->time, {}});
+        } else if (property->atom == opacityAtom && windows.contains(property->window)) {
+            observed.push_back(
+                {Observed::Kind::opacityChanged, property->window, at, property->time, {}});
         }
         return;
     }

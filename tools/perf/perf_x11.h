@@ -89,17 +89,19 @@ struct Observed
         mapped,
         unmapped,
         damaged,
-        activeChanged
+        activeChanged,
+        opacityChanged // the window's _NET_WM_WINDOW_OPACITY, which a compositor applies
     };
     Kind kind = Kind::damaged;
     xcb_window_t window = XCB_WINDOW_NONE;
     Clock::time_point at;       // when this client read it
-    std::uint32_t serverMs = 0; // the server's time stamp (damage reports only)
+    std::uint32_t serverMs = 0; // the server's time stamp (damage and property changes)
     WindowRect area;            // damaged area in root coordinates (damage reports only)
 };
 
 // Watches the top-level windows of one process: every one that exists or is created gets a
-// damage object reporting each drawn rectangle.
+// damage object reporting each drawn rectangle, and its opacity property is watched (a panel
+// may fade by having the compositor change its opacity rather than by repainting).
 class OverlayWatch
 {
 public:
@@ -135,6 +137,7 @@ private:
     pid_t pid;
     std::vector<std::uint32_t> bases;
     xcb_atom_t activeAtom = XCB_ATOM_NONE;
+    xcb_atom_t opacityAtom = XCB_ATOM_NONE;
     std::map<xcb_window_t, Tracked> windows;
     std::vector<Observed> observed;
 };
