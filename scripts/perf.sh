@@ -75,6 +75,8 @@ source "$HALOMARK_DESKTOP_STATE/env"
 set +a
 read -r server_pid _ <"$HALOMARK_DESKTOP_STATE/xvfb.pid"
 read -r compositor_pid _ <"$HALOMARK_DESKTOP_STATE/picom.pid"
+# The desktop's own start-up work is over before the first window.
+sleep "$settle_seconds"
 
 # halomark as a person starts it for the first time: a settings folder of its own, English, no
 # session bus (its icon docks in tint2's tray through the X protocol).
