@@ -628,6 +628,7 @@ const char* kUsage = R"(usage: halomark-perf COMMAND [--option value]...
   growth    --pid P [--server-pid S] [--taps 1000] [--hold-ms 80] [--interval-ms 150]
   resources --pid P
   report    FILE...                  markdown tables from result lines with run=N fields
+ring and frames take --verbose 1: every event they saw, on standard error
 )";
 
 } // namespace
