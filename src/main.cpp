@@ -129,10 +129,16 @@ int run(int argc, char** argv)
         return kExitFailure;
     }
 
-    qt::QtEventSourcePump pump(connection.fileDescriptor(), [&connection] {
-        connection.processPendingEvents();
-        return connection.isConnected();
-    });
+    qt::QtEventSourcePump pump(
+        connection.fileDescriptor(),
+        [&connection] {
+            connection.processPendingEvents();
+            return connection.isConnected();
+        },
+        [&connection] {
+            connection.processQueuedEvents();
+            return connection.isConnected();
+        });
 
     qt::QtMainLoop mainLoop;
     x11::XcbScreenList screens(connection);

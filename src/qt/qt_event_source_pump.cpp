@@ -8,17 +8,22 @@
 
 namespace halomark::qt {
 
-QtEventSourcePump::QtEventSourcePump(int fileDescriptor, std::function<bool()> process)
-    : process(std::move(process))
+QtEventSourcePump::QtEventSourcePump(int fileDescriptor, std::function<bool()> process,
+                                     std::function<bool()> processQueued)
+    : process(std::move(process)), processQueued(std::move(processQueued))
 {
+    if (!this->processQueued) {
+        this->processQueued = this->process;
+    }
     if (fileDescriptor < 0) {
         return;
     }
     notifier = std::make_unique<QSocketNotifier>(fileDescriptor, QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, this, [this] { pump(); });
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, this,
+                     [this] { pump(this->process); });
     if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread())) {
         aboutToBlock = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-                                        [this] { pump(); });
+                                        [this] { pump(this->processQueued); });
     }
     watching = true;
 }
@@ -28,7 +33,7 @@ QtEventSourcePump::~QtEventSourcePump()
     stop();
 }
 
-void QtEventSourcePump::pump()
+void QtEventSourcePump::pump(const std::function<bool()>& pass)
 {
     // A listener that runs a nested loop would otherwise be fed again from inside itself.
     if (!watching || pumping) {
@@ -36,7 +41,7 @@ void QtEventSourcePump::pump()
     }
     pumping = true;
     ++passes;
-    const bool working = process();
+    const bool working = pass();
     pumping = false;
     if (!working) {
         stop();

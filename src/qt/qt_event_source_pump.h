@@ -18,8 +18,11 @@ namespace halomark::qt {
 class QtEventSourcePump final : public QObject
 {
 public:
-    // process returns false once the source is gone for good. Needs the QApplication.
-    QtEventSourcePump(int fileDescriptor, std::function<bool()> process);
+    // process returns false once the source is gone for good. processQueued, when given,
+    // serves the passes before the loop waits, for a source that can look at what it has
+    // already read without reading the socket again. Needs the QApplication.
+    QtEventSourcePump(int fileDescriptor, std::function<bool()> process,
+                      std::function<bool()> processQueued = {});
     ~QtEventSourcePump() override;
     QtEventSourcePump(const QtEventSourcePump&) = delete;
     QtEventSourcePump& operator=(const QtEventSourcePump&) = delete;
@@ -29,10 +32,11 @@ public:
     int passCount() const { return passes; }
 
 private:
-    void pump();
+    void pump(const std::function<bool()>& pass);
     void stop();
 
     std::function<bool()> process;
+    std::function<bool()> processQueued;
     std::unique_ptr<QSocketNotifier> notifier;
     QMetaObject::Connection aboutToBlock;
     bool watching = false;

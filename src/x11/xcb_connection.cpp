@@ -90,6 +90,16 @@ int XcbConnection::fileDescriptor() const
 
 void XcbConnection::processPendingEvents()
 {
+    deliverEvents(xcb_poll_for_event);
+}
+
+void XcbConnection::processQueuedEvents()
+{
+    deliverEvents(xcb_poll_for_queued_event);
+}
+
+void XcbConnection::deliverEvents(xcb_generic_event_t* (*next)(xcb_connection_t*))
+{
     if (!isConnected()) {
         return;
     }
@@ -99,7 +109,7 @@ void XcbConnection::processPendingEvents()
         return std::find(listeners.begin(), listeners.end(), listener) != listeners.end();
     };
     bool delivered = false;
-    while (xcb_generic_event_t* raw = xcb_poll_for_event(connection)) {
+    while (xcb_generic_event_t* raw = next(connection)) {
         XcbReply<xcb_generic_event_t> event(raw);
         // Errors of requests nobody waits on (a window that vanished before we selected
         // events on it) arrive here; they need no action.

@@ -66,6 +66,10 @@ public:
 
     // Delivers every event that has arrived to the listeners, then lets each finish.
     void processPendingEvents();
+    // The same for the events the library has already read from the socket, without asking
+    // the socket: enough before the loop waits, since the socket's own readiness wakes the
+    // loop for anything newer.
+    void processQueuedEvents();
 
     // Listeners must stay alive while registered; adapters register for their own lifetime.
     void addListener(XcbEventListener& listener);
@@ -103,6 +107,7 @@ private:
         std::uint32_t mask = 0;
     };
     void applySelection(xcb_window_t window, Selection& selection);
+    void deliverEvents(xcb_generic_event_t* (*next)(xcb_connection_t*));
     std::unordered_map<xcb_window_t, Selection> selections;
 };
 

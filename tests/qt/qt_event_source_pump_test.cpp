@@ -85,5 +85,37 @@ TEST(QtEventSourcePump, ProcessesWhenTheSocketTurnsReadableAndBeforeTheLoopWaits
     EXPECT_EQ(pump.passCount(), passes);
 }
 
+TEST(QtEventSourcePump, ASourceThatKeepsWhatItReadIsAskedForThatBeforeEachWait)
+{
+    Pipe pipe;
+    ASSERT_GE(pipe.readEnd, 0);
+    int reads = 0;
+    int queuedPasses = 0;
+    QtEventSourcePump pump(
+        pipe.readEnd,
+        [&] {
+            char buffer[16];
+            ++reads;
+            return ::read(pipe.readEnd, buffer, sizeof buffer) != 0;
+        },
+        [&] {
+            ++queuedPasses;
+            return true;
+        });
+
+    // Waiting with nothing on the socket never reads it.
+    bool waited = false;
+    QTimer::singleShot(20, [&] { waited = true; });
+    ASSERT_TRUE(runEventsUntil([&] { return waited; }));
+    EXPECT_GT(queuedPasses, 0);
+    EXPECT_EQ(reads, 0);
+
+    // Readiness reads it; a closed socket still stops the pump.
+    pipe.write('a');
+    ASSERT_TRUE(runEventsUntil([&] { return reads > 0; }));
+    pipe.closeWriteEnd();
+    ASSERT_TRUE(runEventsUntil([&] { return !pump.isWatching(); }));
+}
+
 } // namespace
 } // namespace halomark::qt
