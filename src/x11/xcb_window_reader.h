@@ -214,8 +214,10 @@ private:
     struct RootCookies;
     std::unique_ptr<RootCookies> sent;
     std::unique_ptr<TurnAnswers> answers;
-    // The owner, class and application id of listed windows that name their owner.
+    // The owner, class and application id of listed windows that name their owner, and the
+    // listing they were checked against.
     std::unordered_map<xcb_window_t, XcbWindowFacts> identities;
+    std::vector<xcb_window_t> lastListed;
 };
 
 } // namespace halomark::x11

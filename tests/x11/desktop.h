@@ -6,6 +6,7 @@
 
 #include "platform/process_identifier.h"
 #include "x11/xcb_connection.h"
+#include "x11/xcb_screen_list.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,7 @@ protected:
         }
         connection = std::make_unique<XcbConnection>();
         ASSERT_TRUE(connection->isConnected()) << connection->errorDescription();
+        screens = std::make_unique<XcbScreenList>(*connection);
     }
 
     bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 3s)
@@ -163,6 +165,7 @@ protected:
     }
 
     std::unique_ptr<XcbConnection> connection;
+    std::unique_ptr<XcbScreenList> screens;
 };
 
 } // namespace halomark::x11::testing

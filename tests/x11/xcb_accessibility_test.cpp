@@ -20,7 +20,6 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        screens = std::make_unique<XcbScreenList>(*connection);
         accessibility = std::make_unique<XcbAccessibility>(*connection, *screens);
     }
 
@@ -43,7 +42,6 @@ protected:
                     static_cast<double>(size->second + extents[2] + extents[3])};
     }
 
-    std::unique_ptr<XcbScreenList> screens;
     std::unique_ptr<XcbAccessibility> accessibility;
 };
 

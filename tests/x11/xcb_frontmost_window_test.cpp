@@ -29,7 +29,6 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        screens = std::make_unique<XcbScreenList>(*connection);
         windowServer = std::make_unique<XcbWindowServer>(*connection, *screens, getpid());
         accessibility = std::make_unique<XcbAccessibility>(*connection, *screens);
         xcbWorkspace = std::make_unique<XcbWorkspace>(*connection);
@@ -59,7 +58,6 @@ protected:
         return Rect{static_cast<double>(x), 800 - y - height, width, height};
     }
 
-    std::unique_ptr<XcbScreenList> screens;
     std::unique_ptr<XcbWindowServer> windowServer;
     std::unique_ptr<XcbAccessibility> accessibility;
     std::unique_ptr<XcbWorkspace> xcbWorkspace;

@@ -27,7 +27,6 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        screens = std::make_unique<XcbScreenList>(*connection);
         input = std::make_unique<XcbInputState>(*connection, *screens, loop);
         // Start each test over the left xterm with nothing held.
         moveTo(300, 250);
@@ -73,7 +72,6 @@ protected:
     }
 
     sim::SimMainLoop loop;
-    std::unique_ptr<XcbScreenList> screens;
     std::unique_ptr<XcbInputState> input;
     HeldInput held;
 };

@@ -24,7 +24,6 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        screens = std::make_unique<XcbScreenList>(*connection);
         screens->setChangeHandler([this] { ++notifications; });
         ASSERT_EQ(screens->screens().size(), 2u) << "the desktop should have two monitors";
     }
@@ -56,7 +55,6 @@ protected:
         return result;
     }
 
-    std::unique_ptr<XcbScreenList> screens;
     int notifications = 0;
 };
 

@@ -49,7 +49,6 @@ protected:
         }
         clients = std::make_unique<XcbConnection>();
         ASSERT_TRUE(clients->isConnected());
-        screens = std::make_unique<XcbScreenList>(*connection);
         server = std::make_unique<XcbWindowServer>(*connection, *screens, getpid());
     }
 
@@ -114,7 +113,6 @@ protected:
     }
 
     std::unique_ptr<XcbConnection> clients; // the other programs' connection
-    std::unique_ptr<XcbScreenList> screens;
     std::unique_ptr<XcbWindowServer> server;
 };
 

@@ -19,7 +19,9 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace halomark::perf {
@@ -643,32 +645,17 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     const Options options(argc, argv, 2);
-    if (command == "idle-cpu") {
-        return idleCpu(options);
-    }
-    if (command == "idle-client") {
-        return idleClient();
-    }
-    if (command == "poller") {
-        return poller(options);
-    }
-    if (command == "ring") {
-        return ring(options);
-    }
-    if (command == "veil") {
-        return veil(options);
-    }
-    if (command == "frames") {
-        return frames(options);
-    }
-    if (command == "growth") {
-        return growth(options);
-    }
-    if (command == "resources") {
-        return resources(options);
-    }
-    if (command == "report") {
-        return report(options);
+    const std::pair<std::string_view, int (*)(const Options&)> commands[] = {
+        {"idle-cpu", idleCpu}, {"idle-client", [](const Options&) { return idleClient(); }},
+        {"poller", poller},    {"ring", ring},
+        {"veil", veil},        {"frames", frames},
+        {"growth", growth},    {"resources", resources},
+        {"report", report},
+    };
+    for (const auto& [name, run] : commands) {
+        if (command == name) {
+            return run(options);
+        }
     }
     std::cerr << kUsage;
     return 2;
