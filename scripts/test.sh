@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and passes every test: installs what is missing, checks formatting, builds with
+# Builds and passes every test: installs what is missing, checks formatting and the tests'
+# share of the code, builds with
 # warnings as errors and runs the unit tests in the normal and the sanitizer build, then builds
 # the desktop adapters and runs their tests on a private X desktop (Xvfb, openbox, a panel),
 # which ctest starts and stops; the desktop is stopped here too should anything go wrong.
@@ -8,6 +9,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 scripts/check-format.sh
+scripts/check-test-budget.sh
 
 jobs=$(nproc)
 for preset in default asan; do
