@@ -5,10 +5,12 @@
 #include "app/app_delegate.h"
 #include "app/build_info.h"
 #include "app/platform.h"
+#include "qt/command_client.h"
 #include "qt/command_line.h"
 #include "qt/qt_alerts.h"
 #include "qt/qt_application.h"
 #include "qt/qt_color_panel.h"
+#include "qt/qt_command_service.h"
 #include "qt/qt_coordinates.h"
 #include "qt/qt_event_source_pump.h"
 #include "qt/qt_main_loop.h"
@@ -65,10 +67,16 @@ std::optional<int> handleCommandLine(int argc, char** argv)
     case qt::CommandLine::Action::showHelp:
         std::fputs(qt::helpText(argc > 0 ? argv[0] : "halomark").c_str(), stdout);
         return 0;
+    case qt::CommandLine::Action::sendCommand: {
+        // A client of the running instance: no display, no tray, no lock.
+        QCoreApplication client(argc, argv);
+        return qt::sendCommand(line.command);
+    }
     case qt::CommandLine::Action::reject:
         break;
     }
-    std::fprintf(stderr, "halomark: %s\nTry 'halomark --help'.\n", line.error.c_str());
+    std::fprintf(stderr, "halomark: %s\n%s", line.error.c_str(),
+                 qt::usageText(argc > 0 ? argv[0] : "halomark").c_str());
     return kExitUsage;
 }
 
@@ -180,6 +188,13 @@ int run(int argc, char** argv)
     qt::QtTerminationSignals terminationSignals([&app](int) { app.terminate(); });
 
     auto delegate = std::make_shared<AppDelegate>(platform);
+    // Commands from outside (the command line, desktop shortcuts, compositor bindings) reach
+    // the same actions as the menu; without a session bus the program runs on without them.
+    qt::QtCommandService commands(delegate);
+    if (const auto problem = commands.registerOnSessionBus()) {
+        std::fprintf(stderr, "halomark: commands from outside are unavailable (%s)\n",
+                     problem->c_str());
+    }
     app.setDelegate(delegate);
     const int code = app.run();
 

@@ -29,6 +29,21 @@ std::string rangeSelectionTitle(RangeSelectionShortcut shortcut, const std::stri
     return off;
 }
 
+Key locatorKeyTitleKey(LocatorKey key)
+{
+    switch (key) {
+    case LocatorKey::super:
+        return Key::locatorKeySuper;
+    case LocatorKey::rightControl:
+        return Key::locatorKeyRightControl;
+    case LocatorKey::rightAlt:
+        return Key::locatorKeyRightAlt;
+    case LocatorKey::none:
+        break;
+    }
+    return Key::locatorKeyNone;
+}
+
 Key colorTitleKey(AppearanceSettings::ColorChoice choice)
 {
     using Choice = AppearanceSettings::ColorChoice;
@@ -84,6 +99,38 @@ void AppDelegate::applicationDidFinishLaunching()
         }
     });
     appModel->start();
+    // In a later turn, so that the status item is up before a question is asked.
+    platform.mainLoop.post([weak] {
+        if (auto self = weak.lock()) {
+            self->askAboutLocatorKeyConflict();
+        }
+    });
+}
+
+void AppDelegate::askAboutLocatorKeyConflict()
+{
+    if (appModel->locatorKey() != LocatorKey::super ||
+        platform.settings.boolForKey(locatorKeyConflictAnsweredKey)) {
+        return;
+    }
+    const auto desktop = platform.workspace.desktopReactingToSuperTap();
+    if (!desktop) {
+        return;
+    }
+    std::string message = text(Key::locatorKeyConflictMessage);
+    constexpr std::string_view placeholder = "{desktop}";
+    if (const auto at = message.find(placeholder); at != std::string::npos) {
+        message.replace(at, placeholder.size(), *desktop);
+    }
+    platform.application.activateIgnoringOtherApps(true);
+    const ModalResponse response = platform.alerts.runModal(
+        Alert{text(Key::locatorKeyConflictTitle), message, AlertStyle::informational,
+              {text(Key::useRightControl), text(Key::keepSuper)}});
+    platform.settings.setBool(locatorKeyConflictAnsweredKey, true);
+    if (response == alertFirstButtonReturn) {
+        appModel->setLocatorKey(LocatorKey::rightControl);
+        rebuildMenu();
+    }
 }
 
 void AppDelegate::createStatusItem()
@@ -124,6 +171,9 @@ MenuItem AppDelegate::actionItem(std::string title, MenuAction action)
 
 void AppDelegate::rebuildMenu()
 {
+    if (onStateChanged) {
+        onStateChanged();
+    }
     if (!menu) {
         return;
     }
@@ -142,6 +192,10 @@ void AppDelegate::rebuildMenu()
     MenuItem rangeSelection = makeRangeSelectionMenuItem();
     rangeSelection.enabled = enabled;
     menu->addItem(std::move(rangeSelection));
+
+    MenuItem locatorKey = makeLocatorKeyMenuItem();
+    locatorKey.enabled = enabled;
+    menu->addItem(std::move(locatorKey));
 
     menu->addItem(MenuItem::separator());
 
@@ -174,6 +228,22 @@ MenuItem AppDelegate::makeRangeSelectionMenuItem()
                                     MenuAction::selectRangeSelectionShortcut);
         entry.representedObject = std::string(rawValue(shortcut));
         entry.state = stateFor(shortcut == appModel->rangeSelectionShortcut());
+        submenu->addItem(std::move(entry));
+    }
+    MenuItem parent;
+    parent.title = title;
+    parent.submenu = std::move(submenu);
+    return parent;
+}
+
+MenuItem AppDelegate::makeLocatorKeyMenuItem()
+{
+    const std::string title = text(Key::locatorKey);
+    auto submenu = std::make_shared<Menu>(title);
+    for (LocatorKey key : allLocatorKeys) {
+        MenuItem entry = actionItem(text(locatorKeyTitleKey(key)), MenuAction::selectLocatorKey);
+        entry.representedObject = std::string(rawValue(key));
+        entry.state = stateFor(key == appModel->locatorKey());
         submenu->addItem(std::move(entry));
     }
     MenuItem parent;
@@ -229,6 +299,9 @@ void AppDelegate::performMenuAction(const MenuItem& sender)
     case MenuAction::selectRangeSelectionShortcut:
         selectRangeSelectionShortcut(sender);
         break;
+    case MenuAction::selectLocatorKey:
+        selectLocatorKey(sender);
+        break;
     case MenuAction::toggleLaunchAtLogin:
         toggleLaunchAtLogin();
         break;
@@ -258,16 +331,31 @@ void AppDelegate::performMenuAction(const MenuItem& sender)
 
 void AppDelegate::toggleMonitoring()
 {
-    appModel->setEnabled(!appModel->isEnabled());
-    rebuildMenu();
+    setMonitoring(!appModel->isEnabled());
 }
 
 void AppDelegate::toggleFocusCue()
 {
-    const bool wasOn = appModel->focusCueEnabled();
-    appModel->setFocusCueEnabled(!wasOn);
+    setFocusCue(!appModel->focusCueEnabled());
+}
+
+void AppDelegate::setMonitoring(bool enabled)
+{
+    appModel->setEnabled(enabled);
     rebuildMenu();
-    if (wasOn) {
+}
+
+void AppDelegate::locate()
+{
+    appModel->locate();
+}
+
+void AppDelegate::setFocusCue(bool enabled)
+{
+    const bool wasOn = appModel->focusCueEnabled();
+    appModel->setFocusCueEnabled(enabled);
+    rebuildMenu();
+    if (wasOn || !enabled) {
         return;
     }
     // The monitor has just started; look the active window up once more after a moment, when
@@ -292,6 +380,17 @@ void AppDelegate::selectRangeSelectionShortcut(const MenuItem& sender)
     }
     appModel->setRangeSelectionShortcut(*shortcut);
     rebuildMenu();
+}
+
+void AppDelegate::selectLocatorKey(const MenuItem& sender)
+{
+    if (!sender.representedObject) {
+        return;
+    }
+    if (const auto key = locatorKeyFromRawValue(*sender.representedObject)) {
+        appModel->setLocatorKey(*key);
+        rebuildMenu();
+    }
 }
 
 void AppDelegate::selectLanguage(const MenuItem& sender)

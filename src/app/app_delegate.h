@@ -14,6 +14,7 @@
 #include "platform/menu.h"
 #include "platform/work_item.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,10 @@ public:
     static constexpr const char* versionKey = "CFBundleShortVersionString";
     static constexpr const char* productName = "Halomark";
     static constexpr const char* statusItemSymbolName = "cursorarrow.rays";
+    // Set once the user has answered the question about a desktop that reacts to a lone Super
+    // tap too, whatever the answer; it is not asked again.
+    static constexpr const char* locatorKeyConflictAnsweredKey =
+        "Halomark.locatorKeyConflictAnswered";
 
     // With the process-wide localization manager and colour settings.
     explicit AppDelegate(Platform& platform);
@@ -56,9 +61,22 @@ public:
     // ColorPanelTarget.
     void customColorChanged(ColorPanel& sender) override;
 
+    // Called after every change the menu shows (switches, choices, language, colour), from the
+    // menu, from commands or from the colour panel; the commands' service reports these.
+    std::function<void()> onStateChanged;
+
     void toggleMonitoring();
     void toggleFocusCue();
+    // What the two switches' menu items do, to a given state; also the commands' way in.
+    void setMonitoring(bool enabled);
+    void setFocusCue(bool enabled);
+    // The ring at the pointer, as a lone tap of the locator key shows it.
+    void locate();
     void selectRangeSelectionShortcut(const MenuItem& sender);
+    void selectLocatorKey(const MenuItem& sender);
+    // At launch: when the locator key is Super and the desktop reacts to a lone Super tap
+    // itself, says so once and offers to use right Control instead.
+    void askAboutLocatorKeyConflict();
     void toggleLaunchAtLogin();
     void selectLanguage(const MenuItem& sender);
     void selectColor(const MenuItem& sender);
@@ -90,6 +108,7 @@ private:
     std::string text(Key key) const { return localization->string(key); }
     MenuItem actionItem(std::string title, MenuAction action);
     MenuItem makeRangeSelectionMenuItem();
+    MenuItem makeLocatorKeyMenuItem();
     MenuItem makeLanguageMenuItem();
     MenuItem makeColorMenuItem();
 

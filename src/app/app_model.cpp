@@ -34,6 +34,9 @@ AppModel::AppModel(Passkey, Platform& platform, const AppearanceSettings& appear
     shortcut = loadRangeSelectionShortcut();
     focusCueOn = loadBool(focusCueEnabledKey, true);
     monitor->setSelectionShortcut(shortcut);
+    if (const auto text = settings.stringForKey(locatorKeyKey)) {
+        monitor->setLocatorKey(locatorKeyFromRawValue(*text).value_or(defaultLocatorKey));
+    }
 }
 
 void AppModel::defer(std::function<void(AppModel&)> action)
@@ -60,11 +63,11 @@ void AppModel::installCallbacks()
         };
     };
 
-    monitor->onCommandKeyTap = later([](AppModel& model) {
-        if (model.enabled) {
-            model.overlayController->showAtPointer();
+    monitor->onCommandKeyTap = [weak] {
+        if (auto self = weak.lock()) {
+            self->locate();
         }
-    });
+    };
     monitor->onSelectionShortcutPressed =
         later([](AppModel& model) { model.rangeSelectionOverlayController->beginSelection(); });
     monitor->onSelectionShortcutReleased =
@@ -149,6 +152,21 @@ void AppModel::setRangeSelectionShortcut(RangeSelectionShortcut value)
     shortcut = value;
     settings.setString(rangeSelectionShortcutKey, std::string(rawValue(value)));
     monitor->setSelectionShortcut(value);
+}
+
+void AppModel::setLocatorKey(LocatorKey key)
+{
+    settings.setString(locatorKeyKey, std::string(rawValue(key)));
+    monitor->setLocatorKey(key);
+}
+
+void AppModel::locate()
+{
+    defer([](AppModel& model) {
+        if (model.enabled) {
+            model.overlayController->showAtPointer();
+        }
+    });
 }
 
 RangeSelectionShortcut AppModel::loadRangeSelectionShortcut()

@@ -11,6 +11,7 @@
 #include "focus/focus_cue_overlay_controller.h"
 #include "locator/appearance_settings.h"
 #include "locator/command_key_monitor.h"
+#include "locator/locator_key.h"
 #include "locator/locator_overlay_controller.h"
 #include "selection/range_selection_overlay_controller.h"
 #include "selection/range_selection_shortcut.h"
@@ -31,6 +32,9 @@ public:
     // carry the user's choice over, never written and never removed.
     static constexpr const char* legacyCommandSelectionKey = "Halomark.commandSelectionEnabled";
     static constexpr const char* focusCueEnabledKey = "Halomark.focusCueEnabled";
+    // The key whose lone tap shows the ring; a missing or unknown value reads as Super and is
+    // left as it is until the user chooses.
+    static constexpr const char* locatorKeyKey = "Halomark.locatorKey";
 
     // Builds the components, loads the switches and wires the callbacks. Starts nothing.
     static std::shared_ptr<AppModel> create(Platform& platform,
@@ -47,10 +51,15 @@ public:
     void setEnabled(bool enabled);
     void setFocusCueEnabled(bool enabled);
     void setRangeSelectionShortcut(RangeSelectionShortcut shortcut);
+    void setLocatorKey(LocatorKey key);
+    // The ring at the pointer in a later turn, exactly as a lone tap of the locator key shows
+    // it: nothing when the master switch is off by then.
+    void locate();
 
     bool isEnabled() const { return enabled; }
     bool focusCueEnabled() const { return focusCueOn; }
     RangeSelectionShortcut rangeSelectionShortcut() const { return shortcut; }
+    LocatorKey locatorKey() const { return monitor->currentLocatorKey(); }
 
     const std::shared_ptr<CommandKeyMonitor> monitor;
     const std::shared_ptr<FocusCueMonitor> focusCueMonitor;

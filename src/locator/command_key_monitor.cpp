@@ -54,6 +54,18 @@ void CommandKeyMonitor::setSelectionShortcut(RangeSelectionShortcut shortcut)
     poll();
 }
 
+void CommandKeyMonitor::setLocatorKey(LocatorKey key)
+{
+    if (key == locatorKey) {
+        return;
+    }
+    cancelPendingTap();
+    locatorKey = key;
+    // Taken as held until a pass sees it up, so a press that began before the change is
+    // never mistaken for a whole tap.
+    isLocatorKeyDown = true;
+}
+
 void CommandKeyMonitor::cancelPendingTap()
 {
     isStandaloneCommandCandidate = false;
@@ -72,6 +84,10 @@ void CommandKeyMonitor::poll()
     const bool mouseButtonDown = anyMouseButtonDown(input);
     // Any other key (Command+C, Super+1) makes the press a shortcut, never a tap.
     const bool otherKeyDown = input.isNonModifierKeyDown();
+    if (const auto single = singleModifierKey(locatorKey)) {
+        pollSingleModifierKey(*single, commandCount, companions,
+                              mouseButtonDown || otherKeyDown || focusSwitchKeyDown);
+    }
 
     if (commandCount == 0) {
         setSelectionShortcutActive(false);
@@ -85,21 +101,14 @@ void CommandKeyMonitor::poll()
         if (focusSwitchWasUsed && onFocusSwitchShortcutReleased) {
             onFocusSwitchShortcutReleased();
         }
+        if (locatorKey != LocatorKey::super) {
+            return;
+        }
         if (!wasCandidate) {
             isStandaloneCommandCandidate = false;
             return;
         }
-        std::weak_ptr<CommandKeyMonitor> weak = weak_from_this();
-        auto item = WorkItem::make([weak] {
-            if (auto self = weak.lock()) {
-                self->fireCommandKeyTap();
-            }
-        });
-        if (pendingTapWorkItem) {
-            pendingTapWorkItem->cancel();
-        }
-        pendingTapWorkItem = item;
-        mainLoop.post(item);
+        postTap();
         return;
     }
 
@@ -107,7 +116,9 @@ void CommandKeyMonitor::poll()
     if (!isCommandDown) {
         isCommandDown = true;
         focusSwitchShortcutWasUsed = false;
-        isStandaloneCommandCandidate = !spoiled;
+        if (locatorKey == LocatorKey::super) {
+            isStandaloneCommandCandidate = !spoiled;
+        }
     }
     if (focusSwitchKeyDown) {
         focusSwitchShortcutWasUsed = true;
@@ -116,6 +127,46 @@ void CommandKeyMonitor::poll()
         cancelPendingTap();
     }
     setSelectionShortcutActive(isShortcutHeld(selectionShortcut, companions));
+}
+
+void CommandKeyMonitor::pollSingleModifierKey(const SingleModifierKey& key, int commandCount,
+                                              EventFlags companions, bool anythingElseDown)
+{
+    if (!input.keyState(key.key)) {
+        if (!isLocatorKeyDown) {
+            return;
+        }
+        isLocatorKeyDown = false;
+        if (isStandaloneCommandCandidate) {
+            postTap();
+        }
+        return;
+    }
+    // The key sets its own flag; any other flag, the same modifier's other key or a Command
+    // key makes the press a shortcut.
+    const bool spoiled = anythingElseDown || commandCount > 0 ||
+                         (companions & ~key.flag) != 0 || input.keyState(key.otherSide);
+    if (!isLocatorKeyDown) {
+        isLocatorKeyDown = true;
+        isStandaloneCommandCandidate = !spoiled;
+    } else if (spoiled) {
+        cancelPendingTap();
+    }
+}
+
+void CommandKeyMonitor::postTap()
+{
+    std::weak_ptr<CommandKeyMonitor> weak = weak_from_this();
+    auto item = WorkItem::make([weak] {
+        if (auto self = weak.lock()) {
+            self->fireCommandKeyTap();
+        }
+    });
+    if (pendingTapWorkItem) {
+        pendingTapWorkItem->cancel();
+    }
+    pendingTapWorkItem = item;
+    mainLoop.post(item);
 }
 
 void CommandKeyMonitor::resetState()
@@ -128,6 +179,7 @@ void CommandKeyMonitor::resetState()
     isStandaloneCommandCandidate = false;
     isSelectionShortcutActive = false;
     focusSwitchShortcutWasUsed = false;
+    isLocatorKeyDown = false;
 }
 
 void CommandKeyMonitor::setSelectionShortcutActive(bool active)

@@ -19,6 +19,10 @@ inline constexpr KeyCode leftCommand = 55;
 inline constexpr KeyCode tab = 48;
 inline constexpr KeyCode grave = 50;
 inline constexpr KeyCode leftBracket = 33;
+inline constexpr KeyCode leftOption = 58;
+inline constexpr KeyCode leftControl = 59;
+inline constexpr KeyCode rightOption = 61;
+inline constexpr KeyCode rightControl = 62;
 } // namespace key_codes
 
 namespace event_flags {

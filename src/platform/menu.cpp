@@ -6,10 +6,11 @@
 namespace halomark {
 namespace {
 
-constexpr std::array<std::pair<MenuAction, std::string_view>, 11> selectorNames{{
+constexpr std::array<std::pair<MenuAction, std::string_view>, 12> selectorNames{{
     {MenuAction::toggleMonitoring, "toggleMonitoring:"},
     {MenuAction::toggleFocusCue, "toggleFocusCue:"},
     {MenuAction::selectRangeSelectionShortcut, "selectRangeSelectionShortcut:"},
+    {MenuAction::selectLocatorKey, "selectLocatorKey:"},
     {MenuAction::toggleLaunchAtLogin, "toggleLaunchAtLogin:"},
     {MenuAction::selectLanguage, "selectLanguage:"},
     {MenuAction::selectColor, "selectColor:"},

@@ -19,6 +19,7 @@ enum class MenuAction
     toggleMonitoring,
     toggleFocusCue,
     selectRangeSelectionShortcut,
+    selectLocatorKey,
     toggleLaunchAtLogin,
     selectLanguage,
     selectColor,

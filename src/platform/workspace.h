@@ -53,6 +53,10 @@ public:
     // Opens the address with the user's default handler (a web browser for web pages). False
     // when no handler took it.
     virtual bool openURL(const std::string& url) = 0;
+
+    // The desktop's name when it reacts to a lone tap of the Command (Super) key itself, as
+    // desktops that open an overview or a launcher on it do; nothing when it does not.
+    virtual std::optional<std::string> desktopReactingToSuperTap() = 0;
 };
 
 } // namespace halomark

@@ -1,6 +1,7 @@
 #include "qt/qt_workspace.h"
 
 #include "app/build_info.h"
+#include "qt/desktop_super_binding.h"
 
 #include <QDesktopServices>
 #include <QString>
@@ -49,6 +50,11 @@ bool QtDesktopServices::openURL(const std::string& url) const
         return false;
     }
     return QDesktopServices::openUrl(address);
+}
+
+std::optional<std::string> QtDesktopServices::desktopReactingToSuperTap() const
+{
+    return qt::desktopReactingToSuperTap(DesktopSettingsSource::fromEnvironment());
 }
 
 } // namespace halomark::qt

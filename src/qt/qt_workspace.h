@@ -33,6 +33,8 @@ public:
     std::optional<BundleValue> bundleValue(const std::string& key) const;
     // False for a text that is not an absolute address, or when no handler took it.
     bool openURL(const std::string& url) const;
+    // Read from the desktop's settings when asked (see desktop_super_binding.h).
+    std::optional<std::string> desktopReactingToSuperTap() const;
 
 private:
     Bundle bundle;
@@ -65,6 +67,10 @@ public:
         return desktop.bundleValue(key);
     }
     bool openURL(const std::string& url) override { return desktop.openURL(url); }
+    std::optional<std::string> desktopReactingToSuperTap() override
+    {
+        return desktop.desktopReactingToSuperTap();
+    }
 
 private:
     System& system;

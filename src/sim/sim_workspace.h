@@ -50,6 +50,10 @@ public:
     }
     // Makes openURL refuse every address (none is recorded as opened then).
     void setOpensURLs(bool value) { opensURLs = value; }
+    void setDesktopReactingToSuperTap(std::optional<std::string> name)
+    {
+        superTapDesktop = std::move(name);
+    }
     const std::vector<std::string>& openedURLs() const { return opened; }
 
     int frontmostQueryCount() const { return frontmostQueries; }
@@ -77,6 +81,7 @@ public:
         }
         return found->second;
     }
+    std::optional<std::string> desktopReactingToSuperTap() override { return superTapDesktop; }
     bool openURL(const std::string& url) override
     {
         if (!opensURLs) {
@@ -98,6 +103,7 @@ private:
     }
 
     ProcessIdentifier own;
+    std::optional<std::string> superTapDesktop;
     std::vector<RunningApplication> applications;
     std::optional<ProcessIdentifier> frontmost;
     int frontmostQueries = 0;

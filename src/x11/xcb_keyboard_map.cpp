@@ -3,6 +3,7 @@
 #include "x11/xcb_connection.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace halomark::x11 {
 
@@ -11,21 +12,31 @@ namespace {
 constexpr xcb_keysym_t superLeft = 0xffeb;
 constexpr xcb_keysym_t superRight = 0xffec;
 
-xcb_keysym_t keysymFor(KeyCode code)
+// The keysyms that stand for the key, in order of preference: the right Alt key types Alt_R
+// on some layouts and AltGr (ISO_Level3_Shift) on many others.
+std::vector<xcb_keysym_t> keysymsFor(KeyCode code)
 {
     switch (code) {
     case key_codes::rightCommand:
-        return superRight;
+        return {superRight};
     case key_codes::leftCommand:
-        return superLeft;
+        return {superLeft};
     case key_codes::tab:
-        return 0xff09;
+        return {0xff09};
     case key_codes::grave:
-        return 0x0060;
+        return {0x0060};
     case key_codes::leftBracket:
-        return 0x005b;
+        return {0x005b};
+    case key_codes::leftControl:
+        return {0xffe3};
+    case key_codes::rightControl:
+        return {0xffe4};
+    case key_codes::leftOption:
+        return {0xffe9};
+    case key_codes::rightOption:
+        return {0xffea, 0xfe03};
     default:
-        return 0;
+        return {};
     }
 }
 
@@ -60,11 +71,15 @@ XcbKeyboardMap::XcbKeyboardMap(xcb_keycode_t firstKeycode, std::uint8_t keysymsP
     const auto keycodeAt = [&](std::size_t row) { return firstKeycode + row; };
 
     for (std::size_t index = 0; index < translatedKeyCodes.size(); ++index) {
-        const xcb_keysym_t wanted = keysymFor(translatedKeyCodes[index]);
-        for (std::size_t column : {0u, 1u}) {
-            for (std::size_t row = 0; row < rows; ++row) {
-                if (keycodeAt(row) < 256 && keysymAt(row, column) == wanted) {
-                    keys[index].set(keycodeAt(row));
+        for (xcb_keysym_t wanted : keysymsFor(translatedKeyCodes[index])) {
+            for (std::size_t column : {0u, 1u}) {
+                for (std::size_t row = 0; row < rows; ++row) {
+                    if (keycodeAt(row) < 256 && keysymAt(row, column) == wanted) {
+                        keys[index].set(keycodeAt(row));
+                    }
+                }
+                if (keys[index].any()) {
+                    break;
                 }
             }
             if (keys[index].any()) {
