@@ -125,9 +125,11 @@ void AppDelegate::askAboutLocatorKeyConflict()
         message.replace(at, placeholder.size(), *desktop);
     }
     platform.application.activateIgnoringOtherApps(true);
-    const ModalResponse response = platform.alerts.runModal(
-        Alert{text(Key::locatorKeyConflictTitle), message, AlertStyle::informational,
-              {text(Key::useRightControl), text(Key::keepSuper)}});
+    const ModalResponse response =
+        platform.alerts.runModal(Alert{text(Key::locatorKeyConflictTitle),
+                                       message,
+                                       AlertStyle::informational,
+                                       {text(Key::useRightControl), text(Key::keepSuper)}});
     platform.settings.setBool(locatorKeyConflictAnsweredKey, true);
     if (response == alertFirstButtonReturn) {
         appModel->setLocatorKey(LocatorKey::rightControl);

@@ -144,8 +144,8 @@ void CommandKeyMonitor::pollSingleModifierKey(const SingleModifierKey& key, int 
     }
     // The key sets its own flag; any other flag, the same modifier's other key or a Command
     // key makes the press a shortcut.
-    const bool spoiled = anythingElseDown || commandCount > 0 ||
-                         (companions & ~key.flag) != 0 || input.keyState(key.otherSide);
+    const bool spoiled = anythingElseDown || commandCount > 0 || (companions & ~key.flag) != 0 ||
+                         input.keyState(key.otherSide);
     if (!isLocatorKeyDown) {
         isLocatorKeyDown = true;
         isStandaloneCommandCandidate = !spoiled;

@@ -10,8 +10,8 @@
 // item hold it weakly, so a released monitor stops quietly.
 #pragma once
 
-#include "platform/input_state.h"
 #include "locator/locator_key.h"
+#include "platform/input_state.h"
 #include "platform/main_loop.h"
 #include "selection/range_selection_shortcut.h"
 

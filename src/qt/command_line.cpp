@@ -2,6 +2,9 @@
 
 #include "app/build_info.h"
 
+#include <optional>
+#include <utility>
+
 namespace halomark::qt {
 
 namespace {
@@ -30,7 +33,7 @@ std::optional<Command> commandFor(const std::string& name, const std::string* va
         return std::nullopt;
     }
     static const std::pair<const char*, Command> plain[] = {
-        {"locate", Command::locate}, {"on", Command::enable},  {"off", Command::disable},
+        {"locate", Command::locate}, {"on", Command::enable}, {"off", Command::disable},
         {"toggle", Command::toggle}, {"quit", Command::quit}, {"status", Command::status}};
     for (const auto& [candidate, command] : plain) {
         if (name == candidate) {

@@ -59,8 +59,9 @@ bool overlayKeyBound(const DesktopSettingsSource& source, const std::string& sch
         return true;
     }
     std::string text = *value;
-    std::erase_if(text, [](char c) { return c == '\'' || c == '"' || std::isspace(
-                                                                          static_cast<unsigned char>(c)); });
+    std::erase_if(text, [](char c) {
+        return c == '\'' || c == '"' || std::isspace(static_cast<unsigned char>(c));
+    });
     return !text.empty();
 }
 
@@ -98,9 +99,8 @@ bool plasmaMetaBound(const DesktopSettingsSource& source)
 // custom set when the user has one, otherwise the default set.
 bool xfceSuperBound(const DesktopSettingsSource& source)
 {
-    const std::filesystem::path channel =
-        std::filesystem::path("xfce4") / "xfconf" / "xfce-perchannel-xml" /
-        "xfce4-keyboard-shortcuts.xml";
+    const std::filesystem::path channel = std::filesystem::path("xfce4") / "xfconf" /
+                                          "xfce-perchannel-xml" / "xfce4-keyboard-shortcuts.xml";
     for (const auto& folder : source.configFolders) {
         const auto contents = readSmallFile(folder / channel);
         if (!contents) {
@@ -124,9 +124,9 @@ bool xfceSuperBound(const DesktopSettingsSource& source)
             if (path.size() != 3 || path[0] != QLatin1String("commands")) {
                 continue;
             }
-            const bool bound = (name == QLatin1String("Super_L") ||
-                                name == QLatin1String("Super_R")) &&
-                               !xml.attributes().value(QLatin1String("value")).isEmpty();
+            const bool bound =
+                (name == QLatin1String("Super_L") || name == QLatin1String("Super_R")) &&
+                !xml.attributes().value(QLatin1String("value")).isEmpty();
             auto& set = path[1] == QLatin1String("custom") ? custom : defaults;
             set = set.value_or(false) || bound;
         }
@@ -174,8 +174,9 @@ std::optional<std::string> desktopReactingToSuperTap(const DesktopSettingsSource
 {
     const auto names = desktopNames(source.currentDesktop);
     if (isDesktop(names, {"x-cinnamon", "cinnamon"})) {
-        return overlayKeyBound(source, "org.cinnamon.muffin") ? std::optional<std::string>("Cinnamon")
-                                                              : std::nullopt;
+        return overlayKeyBound(source, "org.cinnamon.muffin")
+                   ? std::optional<std::string>("Cinnamon")
+                   : std::nullopt;
     }
     if (isDesktop(names, {"gnome"})) {
         return overlayKeyBound(source, "org.gnome.mutter") ? std::optional<std::string>("GNOME")

@@ -61,7 +61,8 @@ QString QtCommandService::color() const
     if (!target) {
         return {};
     }
-    return QString::fromUtf8(AppearanceSettings::rawValue(target->appearanceSettings->selectedChoice()));
+    return QString::fromUtf8(
+        AppearanceSettings::rawValue(target->appearanceSettings->selectedChoice()));
 }
 
 QString QtCommandService::language() const

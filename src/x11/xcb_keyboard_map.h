@@ -23,9 +23,9 @@ using KeycodeSet = std::bitset<256>;
 // accent, the left bracket, and both Control and both Option (Alt) keys, which the locator
 // key may be.
 inline constexpr std::array<KeyCode, 9> translatedKeyCodes{
-    key_codes::rightCommand, key_codes::leftCommand,  key_codes::tab,
-    key_codes::grave,        key_codes::leftBracket,  key_codes::leftControl,
-    key_codes::rightControl, key_codes::leftOption,   key_codes::rightOption};
+    key_codes::rightCommand, key_codes::leftCommand, key_codes::tab,
+    key_codes::grave,        key_codes::leftBracket, key_codes::leftControl,
+    key_codes::rightControl, key_codes::leftOption,  key_codes::rightOption};
 
 class XcbKeyboardMap
 {
