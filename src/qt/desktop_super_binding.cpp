@@ -8,7 +8,6 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 namespace halomark::qt {
@@ -112,7 +111,7 @@ bool xfceSuperBound(const DesktopSettingsSource& source)
         std::optional<bool> defaults;
         while (!xml.atEnd() && !xml.hasError()) {
             xml.readNext();
-            if (xml.isEndElement() && xml.name() == QLatin1String("property")) {
+            if (xml.isEndElement() && xml.name() == QLatin1String("property") && !path.empty()) {
                 path.pop_back();
                 continue;
             }
