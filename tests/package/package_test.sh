@@ -21,15 +21,18 @@ echo "Depends: $depends"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 share=$root/usr/share
+desktop=$share/applications/org.halomark.Halomark.desktop
+desktop-file-validate "$desktop" || fail "desktop entry"
+# The icon the entry names, in every size of the theme.
+icon=$(sed -n 's/^Icon=//p' "$desktop")
 files=(man/man1/halomark.1.gz doc/halomark/copyright doc/halomark/changelog.gz
-    icons/hicolor/scalable/apps/org.halomark.Halomark.svg)
+    "icons/hicolor/scalable/apps/$icon.svg")
 for size in 16 22 24 32 48 64 128 256; do
-    files+=("icons/hicolor/${size}x${size}/apps/org.halomark.Halomark.png")
+    files+=("icons/hicolor/${size}x${size}/apps/$icon.png")
 done
 for file in "${files[@]}"; do
     [[ -f $share/$file ]] || fail "the package lacks /usr/share/$file"
 done
-desktop-file-validate "$share/applications/org.halomark.Halomark.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$share/metainfo/org.halomark.Halomark.metainfo.xml" ||
     fail "metainfo"
 lintian --allow-root --fail-on error "$deb" || fail "lintian found errors"
