@@ -17,6 +17,8 @@ packages=(
     fonts-dejavu-core
     # The screen recorder of the demo (scripts/demo.sh).
     python3
+    # The Debian package and its checks (tests/package).
+    dpkg-dev desktop-file-utils appstream lintian
 )
 
 missing=()

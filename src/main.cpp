@@ -128,7 +128,8 @@ int run(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("halomark"));
     QApplication::setApplicationDisplayName(QStringLiteral("Halomark"));
     QApplication::setApplicationVersion(QString::fromUtf8(build_info::version()));
-    QGuiApplication::setDesktopFileName(QStringLiteral("halomark"));
+    // The installed desktop entry, through which desktops find the name and the icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.halomark.Halomark"));
     // Closing a dialog must not end a program whose only other window is a tray icon.
     QApplication::setQuitOnLastWindowClosed(false);
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {

@@ -14,6 +14,13 @@ namespace {
 
 constexpr const char* kDrawnSymbol = "cursorarrow.rays";
 
+// The installed icon of the icon theme, which the desktop may style or replace; the same
+// picture drawn here when the theme has none, as for a program run from its build folder.
+QIcon pointerWithRaysThemedIcon()
+{
+    return QIcon::fromTheme(QStringLiteral("org.halomark.Halomark"), pointerWithRaysIcon());
+}
+
 } // namespace
 
 void QtStatusBarButton::setImage(const std::string& symbolName,
@@ -24,7 +31,7 @@ void QtStatusBarButton::setImage(const std::string& symbolName,
         icon = QIcon::fromTheme(QString::fromStdString(symbolName));
     }
     if (icon.isNull()) {
-        icon = pointerWithRaysIcon();
+        icon = pointerWithRaysThemedIcon();
     }
     tray.setIcon(icon);
     description = QString::fromStdString(accessibilityDescription);
@@ -46,7 +53,7 @@ void QtStatusBarButton::applyToolTip()
 QtStatusItem::QtStatusItem() : itemButton(tray)
 {
     // An icon from the start, so the tray never shows an empty cell.
-    tray.setIcon(pointerWithRaysIcon());
+    tray.setIcon(pointerWithRaysThemedIcon());
     QObject::connect(&tray, &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
     tray.show();

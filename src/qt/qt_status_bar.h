@@ -1,5 +1,6 @@
 // The status bar as a tray icon. Each item is a QSystemTrayIcon showing the pointer-with-rays
-// picture (or a themed icon for another symbol), its tooltip, and the core's menu as a QMenu
+// picture (the installed org.halomark.Halomark icon of the theme, or the same picture drawn when
+// none is installed; a themed icon for another symbol), its tooltip, and the core's menu as a QMenu
 // on a right click and on a left click alike. Without a tray the item waits: Qt docks it as
 // soon as a tray starts, and the bar says once in the log that there is none yet.
 #pragma once
@@ -21,8 +22,9 @@ class QtStatusBarButton final : public StatusBarButton
 public:
     explicit QtStatusBarButton(QSystemTrayIcon& tray) : tray(tray) {}
 
-    // "cursorarrow.rays" is drawn here; other names come from the icon theme. The description
-    // is what the tooltip shows until a tooltip is set, as a tray icon has no other text.
+    // "cursorarrow.rays" is the installed icon, or drawn here; other names come from the theme. The
+    // description is what the tooltip shows until a tooltip is set, as a tray icon has no other
+    // text.
     void setImage(const std::string& symbolName,
                   const std::string& accessibilityDescription) override;
     void setToolTip(const std::string& text) override;

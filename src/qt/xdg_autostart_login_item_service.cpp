@@ -3,6 +3,7 @@
 #include "qt/xdg_paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -24,6 +25,7 @@ namespace halomark::qt {
 namespace {
 
 const QString kDesktopEntryGroup = QStringLiteral("Desktop Entry");
+const QString kInstalledEntryName = QStringLiteral("org.halomark.Halomark.desktop");
 
 // The system's description of an error number, always in English whatever the locale, since
 // it becomes part of a sentence that is written in English.
@@ -260,16 +262,87 @@ bool isSameProgram(const QString& a, const QString& b)
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
+// The group header of a line, or nothing when the line is not one.
+std::optional<QString> groupOf(const QString& rawLine)
+{
+    const QString line = rawLine.trimmed();
+    if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+        return line.mid(1, line.size() - 2);
+    }
+    return std::nullopt;
+}
+
+bool isExecLine(const QString& line)
+{
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    return equals > 0 && line.left(equals).trimmed() == QLatin1String("Exec");
+}
+
+// The installed entry line by line, with the Exec of its [Desktop Entry] group replaced (or
+// added when it has none); every other line, comment and group stays as it is. Nothing when
+// the text has no [Desktop Entry] group.
+std::optional<QString> entryWithExec(const QString& installed, const QString& exec)
+{
+    const QString execLine = QStringLiteral("Exec=") + exec;
+    QStringList lines = installed.split(QLatin1Char('\n'));
+    qsizetype header = -1;
+    qsizetype end = lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto group = groupOf(lines.at(i));
+        if (group && header >= 0) {
+            end = i;
+            break;
+        }
+        if (group == kDesktopEntryGroup) {
+            header = i;
+        }
+    }
+    if (header < 0) {
+        return std::nullopt;
+    }
+    const auto first = std::find_if(lines.begin() + header + 1, lines.begin() + end, isExecLine);
+    if (first == lines.begin() + end) {
+        lines.insert(header + 1, execLine);
+    } else {
+        *first = execLine;
+        // Only the first of repeated keys counts; the others must not survive it.
+        lines.erase(std::remove_if(first + 1, lines.begin() + end, isExecLine),
+                    lines.begin() + end);
+    }
+    QString text = lines.join(QLatin1Char('\n'));
+    if (!text.endsWith(QLatin1Char('\n'))) {
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
 } // namespace
 
 XdgAutostartLoginItemService::XdgAutostartLoginItemService()
-    : XdgAutostartLoginItemService(defaultAutostartFolder(), runningProgramPath())
+    : XdgAutostartLoginItemService(defaultAutostartFolder(), runningProgramPath(),
+                                   defaultApplicationFolders(runningProgramPath()))
 {}
 
 XdgAutostartLoginItemService::XdgAutostartLoginItemService(QString autostartFolder,
-                                                           std::optional<QString> programPath)
-    : folder(std::move(autostartFolder)), programPath(std::move(programPath))
+                                                           std::optional<QString> programPath,
+                                                           QStringList applicationFolders)
+    : folder(std::move(autostartFolder)), programPath(std::move(programPath)),
+      applicationFolders(std::move(applicationFolders))
 {}
+
+QStringList
+XdgAutostartLoginItemService::defaultApplicationFolders(const std::optional<QString>& programPath)
+{
+    QStringList folders;
+    for (const QString& data : xdgDataFolders()) {
+        folders += data + QStringLiteral("/applications");
+    }
+    if (programPath) {
+        folders += QDir::cleanPath(QFileInfo(*programPath).absolutePath() +
+                                   QStringLiteral("/../share/applications"));
+    }
+    return folders;
+}
 
 QString XdgAutostartLoginItemService::defaultAutostartFolder()
 {
@@ -325,6 +398,16 @@ std::optional<std::string> XdgAutostartLoginItemService::registerItem()
         return "Could not create the autostart folder " + folder.toStdString() + ": " +
                describeError(error.value()) + ".";
     }
+    const QString exec = execValueFor(*programPath);
+    for (const QString& applications : applicationFolders) {
+        QFile installed(applications + QLatin1Char('/') + kInstalledEntryName);
+        if (!installed.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        if (const auto entry = entryWithExec(QString::fromUtf8(installed.readAll()), exec)) {
+            return writeAtomically(entryPath(), entry->toUtf8());
+        }
+    }
     const QString contents = QStringLiteral("[Desktop Entry]\n"
                                             "Type=Application\n"
                                             "Name=Halomark\n"
@@ -332,7 +415,7 @@ std::optional<std::string> XdgAutostartLoginItemService::registerItem()
                                             "Exec=%1\n"
                                             "Terminal=false\n"
                                             "X-GNOME-Autostart-enabled=true\n")
-                                 .arg(execValueFor(*programPath));
+                                 .arg(exec);
     return writeAtomically(entryPath(), contents.toUtf8());
 }
 

@@ -4,11 +4,16 @@
 // X-GNOME-Autostart-enabled=false): requires approval, since the user has to allow it again. This
 // program's own path unknown: not found. An entry that runs another program counts as not
 // registered; registering replaces it.
+//
+// Registering copies the installed desktop entry of the program, org.halomark.Halomark.desktop,
+// with its name, comment, icon and translations, and only its Exec pointing at this program.
+// With none installed (a program run from its build folder) a minimal entry is written instead.
 #pragma once
 
 #include "platform/login_item_service.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -20,10 +25,15 @@ public:
     // The entry for the running program in the user's autostart folder.
     XdgAutostartLoginItemService();
     // The entry in the given folder for the program at the given absolute path; nothing when
-    // the program's path is unknown.
-    XdgAutostartLoginItemService(QString autostartFolder, std::optional<QString> programPath);
+    // the program's path is unknown. The installed desktop entry is looked for in the given
+    // "applications" folders, in order.
+    XdgAutostartLoginItemService(QString autostartFolder, std::optional<QString> programPath,
+                                 QStringList applicationFolders = {});
 
     static QString defaultAutostartFolder();
+    // Where the installed desktop entry may be: the "applications" folder of each XDG data
+    // folder, then the one of the prefix the program runs from (<prefix>/bin/halomark).
+    static QStringList defaultApplicationFolders(const std::optional<QString>& programPath);
     // The absolute path of the running program's executable, when it can be told.
     static std::optional<QString> runningProgramPath();
 
@@ -36,6 +46,7 @@ public:
 private:
     QString folder;
     std::optional<QString> programPath;
+    QStringList applicationFolders;
 };
 
 } // namespace halomark::qt

@@ -4,15 +4,39 @@
 #include <QtGlobal>
 
 namespace halomark::qt {
+namespace {
 
-QString xdgConfigHome()
+QString absoluteOr(const char* variable, const QString& fallback)
 {
-    // A relative value is invalid and must be ignored, not resolved against the working folder.
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString configured = qEnvironmentVariable(variable);
     if (!configured.isEmpty() && QDir::isAbsolutePath(configured)) {
         return QDir::cleanPath(configured);
     }
-    return QDir::homePath() + QStringLiteral("/.config");
+    return fallback;
+}
+
+} // namespace
+
+QString xdgConfigHome()
+{
+    return absoluteOr("XDG_CONFIG_HOME", QDir::homePath() + QStringLiteral("/.config"));
+}
+
+QStringList xdgDataFolders()
+{
+    QStringList folders{
+        absoluteOr("XDG_DATA_HOME", QDir::homePath() + QStringLiteral("/.local/share"))};
+    QStringList system;
+    for (const QString& folder :
+         qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(folder)) {
+            system += QDir::cleanPath(folder);
+        }
+    }
+    if (system.isEmpty()) {
+        system = QStringList{QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    }
+    return folders + system;
 }
 
 } // namespace halomark::qt

@@ -1,11 +1,17 @@
-// The per-user configuration folder of the XDG base directories: $XDG_CONFIG_HOME when it is
-// an absolute path, otherwise ~/.config.
+// Folders of the XDG base directories. Relative values of the variables are invalid and are
+// ignored, as the rules ask, instead of being resolved against the working folder.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace halomark::qt {
 
+// The per-user configuration folder: $XDG_CONFIG_HOME, otherwise ~/.config.
 QString xdgConfigHome();
+
+// The data folders in the order they are searched: $XDG_DATA_HOME (otherwise ~/.local/share),
+// then each folder of $XDG_DATA_DIRS (otherwise /usr/local/share and /usr/share).
+QStringList xdgDataFolders();
 
 } // namespace halomark::qt
