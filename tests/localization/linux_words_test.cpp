@@ -83,6 +83,9 @@ TEST(LinuxWords, EveryLanguageSpeaksOfLinuxWithTheMacTextsParagraphs)
                 EXPECT_EQ(paragraphShape(text), paragraphShape(onMac.string(key)));
             }
         }
+        // Without a family (the stored choice is this language) the Mac's texts stay.
+        EXPECT_EQ(LocalizationManager(store, {}).string(Key::aboutMessage),
+                  table[Key::aboutMessage]);
         const std::string conflict = onLinux.string(Key::locatorKeyConflictMessage);
         const std::size_t first = conflict.find("{desktop}");
         ASSERT_NE(first, std::string::npos);
