@@ -13,16 +13,17 @@ MenuItemState stateFor(bool on)
     return on ? MenuItemState::on : MenuItemState::off;
 }
 
-std::string rangeSelectionTitle(RangeSelectionShortcut shortcut, const std::string& drag,
-                                const std::string& off)
+// The modifier names are the platform's ("⌘", or "Super" on Linux); "Drag" is translated.
+std::string rangeSelectionTitle(RangeSelectionShortcut shortcut, const ModifierKeyNames& keys,
+                                const std::string& drag, const std::string& off)
 {
     switch (shortcut) {
     case RangeSelectionShortcut::command:
-        return "\u2318 + " + drag;
+        return keys.command + " + " + drag;
     case RangeSelectionShortcut::controlCommand:
-        return "\u2303 + \u2318 + " + drag;
+        return keys.control + " + " + keys.command + " + " + drag;
     case RangeSelectionShortcut::optionCommand:
-        return "\u2325 + \u2318 + " + drag;
+        return keys.option + " + " + keys.command + " + " + drag;
     case RangeSelectionShortcut::disabled:
         break;
     }
@@ -61,7 +62,8 @@ AppDelegate::AppDelegate(Platform& platform)
     : AppDelegate(platform,
                   LocalizationManager::shared(
                       platform.settings,
-                      [&workspace = platform.workspace] { return workspace.preferredLanguages(); }),
+                      [&workspace = platform.workspace] { return workspace.preferredLanguages(); },
+                      [&workspace = platform.workspace] { return workspace.textFamily(); }),
                   AppearanceSettings::shared(platform.settings))
 {}
 
@@ -168,9 +170,10 @@ MenuItem AppDelegate::makeRangeSelectionMenuItem()
     const std::string title = text(Key::rangeSelectionShortcut);
     const std::string drag = text(Key::drag);
     const std::string off = text(Key::off);
+    const ModifierKeyNames keys = platform.workspace.modifierKeyNames();
     auto submenu = std::make_shared<Menu>(title);
     for (RangeSelectionShortcut shortcut : allRangeSelectionShortcuts) {
-        MenuItem entry = actionItem(rangeSelectionTitle(shortcut, drag, off),
+        MenuItem entry = actionItem(rangeSelectionTitle(shortcut, keys, drag, off),
                                     MenuAction::selectRangeSelectionShortcut);
         entry.representedObject = std::string(rawValue(shortcut));
         entry.state = stateFor(shortcut == appModel->rangeSelectionShortcut());

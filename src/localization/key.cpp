@@ -38,6 +38,18 @@ constexpr std::array<std::string_view, keyCount> keyNames{
     "quitHalomark",
     "loginErrorTitle",
     "ok",
+    "locatorKey",
+    "locatorKeySuper",
+    "locatorKeyRightControl",
+    "locatorKeyRightAlt",
+    "locatorKeyNone",
+    "locatorKeyConflictTitle",
+    "locatorKeyConflictMessage",
+    "useRightControl",
+    "keepSuper",
+    "howToUseMessageLinux",
+    "aboutMessageLinux",
+    "privacyPolicyMessageLinux",
 };
 
 } // namespace
@@ -56,6 +68,20 @@ std::optional<Key> keyFromRawValue(std::string_view text)
         }
     }
     return std::nullopt;
+}
+
+std::optional<Key> linuxVariant(Key key)
+{
+    switch (key) {
+    case Key::howToUseMessage:
+        return Key::howToUseMessageLinux;
+    case Key::aboutMessage:
+        return Key::aboutMessageLinux;
+    case Key::privacyPolicyMessage:
+        return Key::privacyPolicyMessageLinux;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace halomark

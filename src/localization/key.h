@@ -1,5 +1,7 @@
 // The names of the user-visible texts. Every menu title, alert title, alert message and button
-// title is looked up by one of these; the raw value of a key is its case name.
+// title is looked up by one of these; the raw value of a key is its case name. A text that
+// speaks of the Mac (its keys, its menu bar, its Dock) has a Linux variant, a key of its own that
+// the lookup uses instead on a Linux desktop.
 #pragma once
 
 #include <array>
@@ -43,10 +45,24 @@ enum class Key
     close,
     quitHalomark,
     loginErrorTitle,
-    ok
+    ok,
+    locatorKey,
+    locatorKeySuper,
+    locatorKeyRightControl,
+    locatorKeyRightAlt,
+    locatorKeyNone,
+    locatorKeyConflictTitle,
+    // Holds "{desktop}" once, which the caller replaces with the desktop's name.
+    locatorKeyConflictMessage,
+    useRightControl,
+    keepSuper,
+    howToUseMessageLinux,
+    aboutMessageLinux,
+    privacyPolicyMessageLinux
 };
 
-inline constexpr std::size_t keyCount = static_cast<std::size_t>(Key::ok) + 1;
+inline constexpr std::size_t keyCount =
+    static_cast<std::size_t>(Key::privacyPolicyMessageLinux) + 1;
 
 // Every key in declaration order.
 inline constexpr std::array<Key, keyCount> allKeys = [] {
@@ -57,10 +73,13 @@ inline constexpr std::array<Key, keyCount> allKeys = [] {
     return keys;
 }();
 
-// The case name, "enableHalomark" to "ok".
+// The case name, "enableHalomark" to "privacyPolicyMessageLinux".
 std::string_view rawValue(Key key);
 
 // The key whose case name is the text exactly; nothing for any other text.
 std::optional<Key> keyFromRawValue(std::string_view text);
+
+// The key whose text replaces the key's on a Linux desktop; nothing when the text fits both.
+std::optional<Key> linuxVariant(Key key);
 
 } // namespace halomark

@@ -50,19 +50,23 @@ std::size_t indexOf(Language language)
 } // namespace
 
 std::shared_ptr<LocalizationManager>
-LocalizationManager::shared(SettingsStore& store, PreferredLanguages preferredLanguages)
+LocalizationManager::shared(SettingsStore& store, PreferredLanguages preferredLanguages,
+                            TextFamilySource textFamily)
 {
     static std::once_flag once;
     static std::shared_ptr<LocalizationManager> instance;
     std::call_once(once, [&] {
-        instance = std::make_shared<LocalizationManager>(store, std::move(preferredLanguages));
+        instance = std::make_shared<LocalizationManager>(store, std::move(preferredLanguages),
+                                                         &translationTable, std::move(textFamily));
     });
     return instance;
 }
 
 LocalizationManager::LocalizationManager(SettingsStore& store,
-                                         PreferredLanguages preferredLanguages, TableSource tables)
-    : store(store), preferredLanguages(std::move(preferredLanguages))
+                                         PreferredLanguages preferredLanguages, TableSource tables,
+                                         TextFamilySource textFamily)
+    : store(store), preferredLanguages(std::move(preferredLanguages)),
+      textFamilySource(std::move(textFamily))
 {
     for (Language language : allLanguages) {
         if (language == Language::system || tables == nullptr) {
@@ -119,8 +123,16 @@ std::string LocalizationManager::string(std::string_view key) const
     return string(*known);
 }
 
+TextFamily LocalizationManager::textFamily() const
+{
+    return textFamilySource ? textFamilySource() : TextFamily::macOS;
+}
+
 std::string LocalizationManager::string(Key key) const
 {
+    if (textFamily() == TextFamily::linuxDesktop) {
+        key = linuxVariant(key).value_or(key);
+    }
     if (const auto text = lookUp(effectiveLanguage(), key)) {
         return std::string(*text);
     }

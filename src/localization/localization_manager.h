@@ -1,14 +1,16 @@
 // Holds the translation table of each display language, remembers the user's language choice
 // in the settings store, resolves the choice to follow the system against the user's preferred
 // languages (asked afresh on every lookup), and looks texts up with a fixed fallback chain:
-// the effective language, then English, then the key name itself. One process-wide instance
-// is shared; tests make their own.
+// the effective language, then English, then the key name itself. On a Linux desktop a text
+// that speaks of the Mac is looked up under its Linux variant instead, through the same chain.
+// One process-wide instance is shared; tests make their own.
 #pragma once
 
 #include "localization/key.h"
 #include "localization/language.h"
 #include "localization/translation_tables.h"
 #include "platform/settings_store.h"
+#include "platform/workspace.h"
 
 #include <array>
 #include <functional>
@@ -30,17 +32,21 @@ public:
     // Where the table of each language comes from; the compiled-in tables unless told otherwise.
     using TableSource = std::span<const TranslationEntry> (*)(Language);
 
+    // The family of texts the system's users expect; the Mac's when none is given.
+    using TextFamilySource = std::function<TextFamily()>;
+
     static constexpr const char* preferenceKey = "Halomark.language";
 
     // The process-wide instance, created on first use with the store and source given then;
     // later calls return the same instance whatever they pass.
     static std::shared_ptr<LocalizationManager> shared(SettingsStore& store,
-                                                       PreferredLanguages preferredLanguages);
+                                                       PreferredLanguages preferredLanguages,
+                                                       TextFamilySource textFamily = {});
 
     // Builds the lookup of every table once, then reads the stored choice; a missing, mistyped
     // or unknown one reads as `system` and is left as it is in the store. Nothing is written.
     LocalizationManager(SettingsStore& store, PreferredLanguages preferredLanguages,
-                        TableSource tables = &translationTable);
+                        TableSource tables = &translationTable, TextFamilySource textFamily = {});
 
     Language selectedLanguage() const { return selected; }
 
@@ -53,6 +59,9 @@ public:
     // The first of the preferred languages that a table serves, tested by lower-case prefix;
     // English when none is served or the list is empty.
     static Language resolvePreferredLanguage(const std::vector<std::string>& preferred);
+
+    // Asked afresh on every lookup, like the preferred languages.
+    TextFamily textFamily() const;
 
     // The text for the key whose case name is `key`; an unknown name comes back unchanged.
     std::string string(std::string_view key) const;
@@ -69,6 +78,7 @@ private:
 
     SettingsStore& store;
     PreferredLanguages preferredLanguages;
+    TextFamilySource textFamilySource;
     Language selected = Language::system;
     // Indexed by Language; the entry of `system` stays empty.
     std::array<Table, allLanguages.size()> translations{};

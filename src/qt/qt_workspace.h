@@ -1,7 +1,8 @@
 // The program's workspace, joined from two halves: the running applications, the frontmost
 // one, this process and the system's version come from the system adapter; the preferred
 // languages (QLocale's UI languages), the values this program's bundle declares and the
-// opening of addresses (QDesktopServices) come from Qt.
+// opening of addresses (QDesktopServices) come from Qt. The program runs on a Linux desktop, so
+// it speaks that desktop's words: the Super, Ctrl and Alt keys, the tray, the task bar.
 #pragma once
 
 #include "platform/workspace.h"
@@ -65,6 +66,7 @@ public:
         return desktop.bundleValue(key);
     }
     bool openURL(const std::string& url) override { return desktop.openURL(url); }
+    TextFamily textFamily() override { return TextFamily::linuxDesktop; }
 
 private:
     System& system;

@@ -1,7 +1,7 @@
 // Running applications for tests: the test launches and quits applications and chooses the
 // frontmost one; the sim counts the frontmost queries made of it. The test also sets the
 // preferred languages, the system version and the bundle's values, and reads back the
-// addresses the code opened.
+// addresses the code opened. It speaks the Mac's words until the test switches it to Linux.
 #pragma once
 
 #include "platform/workspace.h"
@@ -39,6 +39,8 @@ public:
 
     void setPreferredLanguages(std::vector<std::string> value) { languages = std::move(value); }
     void setOperatingSystemMajorVersion(int value) { majorVersion = value; }
+    // The modifier names follow the family.
+    void setTextFamily(TextFamily value) { family = value; }
     // Nothing removes the key from the bundle.
     void setBundleValue(const std::string& key, std::optional<BundleValue> value)
     {
@@ -69,6 +71,7 @@ public:
     ProcessIdentifier ownProcessIdentifier() override { return own; }
     std::vector<std::string> preferredLanguages() override { return languages; }
     int operatingSystemMajorVersion() override { return majorVersion; }
+    TextFamily textFamily() override { return family; }
     std::optional<BundleValue> bundleValue(const std::string& key) override
     {
         const auto found = bundle.find(key);
@@ -104,6 +107,7 @@ private:
     int runningQueries = 0;
     std::vector<std::string> languages{"en-US"};
     int majorVersion = 14;
+    TextFamily family = TextFamily::macOS;
     std::map<std::string, BundleValue> bundle;
     bool opensURLs = true;
     std::vector<std::string> opened;
