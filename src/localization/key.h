@@ -61,7 +61,8 @@ enum class Key
     privacyPolicyMessageLinux
 };
 
-inline constexpr std::size_t keyCount = static_cast<std::size_t>(Key::privacyPolicyMessageLinux) + 1;
+inline constexpr std::size_t keyCount =
+    static_cast<std::size_t>(Key::privacyPolicyMessageLinux) + 1;
 
 // Every key in declaration order.
 inline constexpr std::array<Key, keyCount> allKeys = [] {
