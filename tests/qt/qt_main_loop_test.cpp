@@ -39,6 +39,9 @@ TEST(QtMainLoop, WorkRunsOnALaterTurnInPostingOrderByDeadlineNeverEarlyAndOnlyOn
     });
     bool undelayedRan = false;
     loop.postAfter(0.0, [&] { undelayedRan = true; });
+    // Work due within a millisecond still waits for its timer, after work already posted.
+    bool subMillisecondWaited = false;
+    loop.postAfter(0.0009, [&] { subMillisecondWaited = order.size() >= 2; });
     loop.post([&] {
         order.push_back("first");
         loop.post([&] { order.push_back("posted by first"); });
@@ -60,6 +63,7 @@ TEST(QtMainLoop, WorkRunsOnALaterTurnInPostingOrderByDeadlineNeverEarlyAndOnlyOn
 
     ASSERT_TRUE(runEventsUntil([&] { return order.size() == 5; }));
     EXPECT_TRUE(undelayedRan);
+    EXPECT_TRUE(subMillisecondWaited) << "a delay under a millisecond was rounded to none";
     EXPECT_EQ(order,
               (std::vector<std::string>{"first", "second", "posted by first", "early", "late"}));
     // A delay between whole milliseconds rounds up; half a millisecond allows for the clock's
