@@ -119,12 +119,15 @@ TEST_F(FocusCueDimmingViewTest, CornersAreHalfTheShorterSideCappedByVersionAndRo
     EXPECT_EQ(view->holeCornerRadii(thirtyHigh), (CornerRadii{15, 15, 15, 15}));
     EXPECT_EQ(view->holeCornerRadii(fortyWide), (CornerRadii{18, 18, 18, 18}));
     const Rect square{0, 0, 200, 200};
-    EXPECT_EQ(view->holeCornerRadii({square, false, false, true, false}),
-              (CornerRadii{0, 0, 18, 18}));
-    EXPECT_EQ(view->holeCornerRadii({square, false, true, false, false}),
-              (CornerRadii{18, 0, 0, 18}));
-    EXPECT_EQ(view->holeCornerRadii({square, true, false, false, true}),
-              (CornerRadii{0, 18, 0, 0}));
+    // A corner is round only when both of its sides are free: one touching side at a time.
+    const std::vector<std::pair<AlignedHole, CornerRadii>> touching{
+        {{square, true, false, false, false}, {0, 18, 18, 0}},
+        {{square, false, true, false, false}, {18, 0, 0, 18}},
+        {{square, false, false, true, false}, {0, 0, 18, 18}},
+        {{square, false, false, false, true}, {18, 18, 0, 0}}};
+    for (const auto& [hole, radii] : touching) {
+        EXPECT_EQ(view->holeCornerRadii(hole), radii);
+    }
 }
 
 TEST_F(FocusCueDimmingViewTest, TheHolePathRunsCounterClockwiseWithItsOwnArcAtEachCorner)
