@@ -37,9 +37,6 @@ public:
     bool isNonModifierKeyDown() override;
     Point mouseLocation() override;
 
-    // Forgets the snapshot so that the next question reads the server again.
-    void invalidateSnapshot();
-
     // How often the server was read (one query_keymap and one query_pointer each time).
     int snapshotCount() const { return snapshots; }
 
@@ -53,6 +50,8 @@ private:
         Point pointer;
     };
 
+    // Forgets the snapshot so that the next question reads the server again.
+    void invalidateSnapshot();
     void handleEvent(const xcb_generic_event_t& event) override;
     void request() override;
     void receive() override;
