@@ -10,7 +10,7 @@
 // percentile are reported as counters, since a shared machine makes the mean noisy.
 #include "focus/focus_cue_monitor.h"
 #include "focus/frontmost_window_resolver.h"
-#include "forwarding_workspace.h"
+#include "qt/qt_workspace.h"
 #include "sim/sim_main_loop.h"
 #include "x11/xcb_accessibility.h"
 #include "x11/xcb_input_state.h"
@@ -72,11 +72,10 @@ double medianOf(int count, const std::function<void()>& call)
     return percentile(microseconds, 0.5);
 }
 
-// The program's workspace is this adapter joined with the toolkit's answers; resolution
-// needs only these three.
 // The adapters on one connection, as the program wires them: one polling round for the input
-// and the window reader, shared by the adapters that read windows. Their answers last for a
-// turn of the loop, so every measured call begins a new turn.
+// and the window reader, shared by the adapters that read windows, and the workspace joined
+// with Qt's half. Their answers last for a turn of the loop, so every measured call begins a
+// new turn.
 struct XDesktop
 {
     XcbConnection connection;
@@ -88,7 +87,7 @@ struct XDesktop
     XcbWindowServer windowServer{reader, screens, getpid()};
     XcbAccessibility accessibility{reader, screens};
     XcbWorkspace xcbWorkspace{reader};
-    testing::ForwardingWorkspace workspace{xcbWorkspace};
+    qt::QtWorkspace<XcbWorkspace> workspace{xcbWorkspace, qt::QtDesktopServices()};
 
     ResolverPorts ports() { return {workspace, windowServer, accessibility, screens}; }
     void newTurn() { loop.runDue(); }

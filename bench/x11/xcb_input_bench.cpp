@@ -7,6 +7,7 @@
 #include "sim/sim_main_loop.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_input_state.h"
+#include "x11/xcb_polling_round.h"
 #include "x11/xcb_screen_list.h"
 
 #include <benchmark/benchmark.h>
@@ -38,7 +39,8 @@ void commandKeyMonitorPassOnX(benchmark::State& state)
     }
     XcbScreenList screens(connection);
     sim::SimMainLoop loop;
-    XcbInputState input(connection, screens, loop);
+    XcbPollingRound round(connection, loop);
+    XcbInputState input(round, screens);
     auto monitor = std::make_shared<CommandKeyMonitor>(loop, input);
 
     std::vector<double> microseconds;

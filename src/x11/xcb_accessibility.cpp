@@ -26,10 +26,6 @@ std::uint32_t payloadOf(const AccessibilityElement& element)
 
 } // namespace
 
-XcbAccessibility::XcbAccessibility(XcbConnection& connection, const XcbScreenList& screens)
-    : ownReader(std::make_unique<XcbWindowReader>(connection)), reader(*ownReader), screens(screens)
-{}
-
 XcbAccessibility::XcbAccessibility(XcbWindowReader& reader, const XcbScreenList& screens)
     : reader(reader), screens(screens)
 {}

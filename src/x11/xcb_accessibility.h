@@ -13,8 +13,6 @@
 #include "x11/xcb_screen_list.h"
 #include "x11/xcb_window_reader.h"
 
-#include <memory>
-
 #include <chrono>
 
 namespace halomark::x11 {
@@ -22,9 +20,8 @@ namespace halomark::x11 {
 class XcbAccessibility final : public Accessibility
 {
 public:
-    // The screen list gives the coordinate space of positions.
-    XcbAccessibility(XcbConnection& connection, const XcbScreenList& screens);
-    // Reads through a reader shared with the other adapters.
+    // Reads through the reader shared with the other adapters; the screen list gives the
+    // coordinate space of positions.
     XcbAccessibility(XcbWindowReader& reader, const XcbScreenList& screens);
 
     AccessibilityElement applicationElement(ProcessIdentifier pid) override;
@@ -37,7 +34,6 @@ private:
     AccessibilityAttributeResult focusedWindow(ProcessIdentifier pid);
     AccessibilityAttributeResult windowAttribute(xcb_window_t window, const std::string& attribute);
 
-    std::unique_ptr<XcbWindowReader> ownReader;
     XcbWindowReader& reader;
     const XcbScreenList& screens;
     struct RecentFrame

@@ -16,15 +16,6 @@ constexpr std::array<std::uint16_t, 3> buttonMasks{XCB_BUTTON_MASK_1, XCB_BUTTON
 
 } // namespace
 
-XcbInputState::XcbInputState(XcbConnection& connection, const XcbScreenList& screens,
-                             const MainLoop& mainLoop, std::chrono::microseconds maximumSnapshotAge)
-    : ownRound(std::make_unique<XcbPollingRound>(connection, mainLoop, maximumSnapshotAge)),
-      round(*ownRound), connection(connection), screenList(screens)
-{
-    connection.addListener(*this);
-    round.add(*this);
-}
-
 XcbInputState::XcbInputState(XcbPollingRound& round, const XcbScreenList& screens)
     : round(round), connection(round.connection()), screenList(screens)
 {

@@ -1,22 +1,19 @@
 // The input state port over XCB. One query_keymap and one query_pointer, sent together and
 // then read, answer every question of a sampling pass. A pass is one turn of the main loop:
 // the answers are kept as a snapshot for the turn they were read in (see XcbPollingRound),
-// so the questions of one timer tick share one read and the next tick reads afresh. Given a
-// round shared with the window reader, the two queries travel with its requests. Only the answers
+// so the questions of one timer tick share one read and the next tick reads afresh. The round is
+// shared with the window reader, so the two queries travel with its requests. Only the answers
 // are kept, never the keymap, so which other key was down is not recorded anywhere. Without a
 // display every answer is "nothing held" and the pointer stays where it was last seen.
 #pragma once
 
 #include "platform/input_state.h"
-#include "platform/main_loop.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_keyboard_map.h"
 #include "x11/xcb_polling_round.h"
 #include "x11/xcb_screen_list.h"
 
 #include <array>
-#include <chrono>
-#include <memory>
 #include <optional>
 
 namespace halomark::x11 {
@@ -26,14 +23,9 @@ class XcbInputState final : public InputState,
                             private XcbPollingRound::Part
 {
 public:
-    static constexpr std::chrono::microseconds defaultMaximumSnapshotAge =
-        XcbPollingRound::defaultMaximumAge;
-
-    // The screen list gives the coordinate space the pointer is reported in; the main loop
-    // tells where one pass ends and the next begins.
-    XcbInputState(XcbConnection& connection, const XcbScreenList& screens, const MainLoop& mainLoop,
-                  std::chrono::microseconds maximumSnapshotAge = defaultMaximumSnapshotAge);
-    // Reads in the given round, together with its other parts.
+    // Reads in the given round, together with its other parts; the round's main loop tells
+    // where one pass ends and the next begins, and the screen list gives the coordinate space
+    // the pointer is reported in.
     XcbInputState(XcbPollingRound& round, const XcbScreenList& screens);
     ~XcbInputState() override;
     XcbInputState(const XcbInputState&) = delete;
@@ -44,9 +36,6 @@ public:
     bool buttonState(MouseButton button) override;
     bool isNonModifierKeyDown() override;
     Point mouseLocation() override;
-
-    // Forgets the snapshot so that the next question reads the server again.
-    void invalidateSnapshot();
 
     // How often the server was read (one query_keymap and one query_pointer each time).
     int snapshotCount() const { return snapshots; }
@@ -61,13 +50,14 @@ private:
         Point pointer;
     };
 
+    // Forgets the snapshot so that the next question reads the server again.
+    void invalidateSnapshot();
     void handleEvent(const xcb_generic_event_t& event) override;
     void request() override;
     void receive() override;
     const Snapshot& current();
     Snapshot read();
 
-    std::unique_ptr<XcbPollingRound> ownRound;
     XcbPollingRound& round;
     XcbConnection& connection;
     const XcbScreenList& screenList;

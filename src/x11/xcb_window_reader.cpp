@@ -213,68 +213,61 @@ struct XcbWindowReader::RootCookies
 
 XcbWindowReader::~XcbWindowReader()
 {
-    if (round != nullptr) {
-        round->remove(*this);
-    }
+    round.remove(*this);
 }
 
-XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : XcbWindowReader(round.connection())
+XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : xcb(round.connection()), round(round)
 {
-    this->round = &round;
     round.add(*this);
-}
-
-XcbWindowReader::XcbWindowReader(XcbConnection& connection) : xcb(connection)
-{
-    if (!connection.isConnected()) {
+    if (!xcb.isConnected()) {
         return;
     }
-    connection.internAtoms({"_NET_CLIENT_LIST_STACKING",
-                            "_NET_CLIENT_LIST",
-                            "_NET_CURRENT_DESKTOP",
-                            "_NET_ACTIVE_WINDOW",
-                            "_NET_WM_PID",
-                            "_NET_FRAME_EXTENTS",
-                            "_GTK_FRAME_EXTENTS",
-                            "_GTK_APPLICATION_ID",
-                            "_KDE_NET_WM_DESKTOP_FILE",
-                            "_NET_WM_WINDOW_TYPE",
-                            "_NET_WM_STATE",
-                            "_NET_WM_STATE_ABOVE",
-                            "_NET_WM_STATE_HIDDEN",
-                            "_NET_WM_DESKTOP",
-                            "_NET_WM_WINDOW_OPACITY",
-                            "_NET_WM_WINDOW_TYPE_NORMAL",
-                            "_NET_WM_WINDOW_TYPE_DIALOG",
-                            "_NET_WM_WINDOW_TYPE_DESKTOP",
-                            "_NET_WM_WINDOW_TYPE_DOCK",
-                            "_NET_WM_WINDOW_TYPE_TOOLBAR",
-                            "_NET_WM_WINDOW_TYPE_MENU",
-                            "_NET_WM_WINDOW_TYPE_UTILITY",
-                            "_NET_WM_WINDOW_TYPE_SPLASH",
-                            "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU",
-                            "_NET_WM_WINDOW_TYPE_POPUP_MENU",
-                            "_NET_WM_WINDOW_TYPE_TOOLTIP",
-                            "_NET_WM_WINDOW_TYPE_NOTIFICATION",
-                            "_NET_WM_WINDOW_TYPE_COMBO",
-                            "_NET_WM_WINDOW_TYPE_DND"});
-    atoms.clientListStacking = connection.atom("_NET_CLIENT_LIST_STACKING");
-    atoms.clientList = connection.atom("_NET_CLIENT_LIST");
-    atoms.currentDesktop = connection.atom("_NET_CURRENT_DESKTOP");
-    atoms.activeWindow = connection.atom("_NET_ACTIVE_WINDOW");
-    atoms.pid = connection.atom("_NET_WM_PID");
-    atoms.frameExtents = connection.atom("_NET_FRAME_EXTENTS");
-    atoms.gtkFrameExtents = connection.atom("_GTK_FRAME_EXTENTS");
-    atoms.gtkApplicationId = connection.atom("_GTK_APPLICATION_ID");
-    atoms.kdeDesktopFile = connection.atom("_KDE_NET_WM_DESKTOP_FILE");
-    atoms.windowType = connection.atom("_NET_WM_WINDOW_TYPE");
-    atoms.state = connection.atom("_NET_WM_STATE");
-    atoms.stateAbove = connection.atom("_NET_WM_STATE_ABOVE");
-    atoms.stateHidden = connection.atom("_NET_WM_STATE_HIDDEN");
-    atoms.desktop = connection.atom("_NET_WM_DESKTOP");
-    atoms.opacity = connection.atom("_NET_WM_WINDOW_OPACITY");
+    xcb.internAtoms({"_NET_CLIENT_LIST_STACKING",
+                     "_NET_CLIENT_LIST",
+                     "_NET_CURRENT_DESKTOP",
+                     "_NET_ACTIVE_WINDOW",
+                     "_NET_WM_PID",
+                     "_NET_FRAME_EXTENTS",
+                     "_GTK_FRAME_EXTENTS",
+                     "_GTK_APPLICATION_ID",
+                     "_KDE_NET_WM_DESKTOP_FILE",
+                     "_NET_WM_WINDOW_TYPE",
+                     "_NET_WM_STATE",
+                     "_NET_WM_STATE_ABOVE",
+                     "_NET_WM_STATE_HIDDEN",
+                     "_NET_WM_DESKTOP",
+                     "_NET_WM_WINDOW_OPACITY",
+                     "_NET_WM_WINDOW_TYPE_NORMAL",
+                     "_NET_WM_WINDOW_TYPE_DIALOG",
+                     "_NET_WM_WINDOW_TYPE_DESKTOP",
+                     "_NET_WM_WINDOW_TYPE_DOCK",
+                     "_NET_WM_WINDOW_TYPE_TOOLBAR",
+                     "_NET_WM_WINDOW_TYPE_MENU",
+                     "_NET_WM_WINDOW_TYPE_UTILITY",
+                     "_NET_WM_WINDOW_TYPE_SPLASH",
+                     "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU",
+                     "_NET_WM_WINDOW_TYPE_POPUP_MENU",
+                     "_NET_WM_WINDOW_TYPE_TOOLTIP",
+                     "_NET_WM_WINDOW_TYPE_NOTIFICATION",
+                     "_NET_WM_WINDOW_TYPE_COMBO",
+                     "_NET_WM_WINDOW_TYPE_DND"});
+    atoms.clientListStacking = xcb.atom("_NET_CLIENT_LIST_STACKING");
+    atoms.clientList = xcb.atom("_NET_CLIENT_LIST");
+    atoms.currentDesktop = xcb.atom("_NET_CURRENT_DESKTOP");
+    atoms.activeWindow = xcb.atom("_NET_ACTIVE_WINDOW");
+    atoms.pid = xcb.atom("_NET_WM_PID");
+    atoms.frameExtents = xcb.atom("_NET_FRAME_EXTENTS");
+    atoms.gtkFrameExtents = xcb.atom("_GTK_FRAME_EXTENTS");
+    atoms.gtkApplicationId = xcb.atom("_GTK_APPLICATION_ID");
+    atoms.kdeDesktopFile = xcb.atom("_KDE_NET_WM_DESKTOP_FILE");
+    atoms.windowType = xcb.atom("_NET_WM_WINDOW_TYPE");
+    atoms.state = xcb.atom("_NET_WM_STATE");
+    atoms.stateAbove = xcb.atom("_NET_WM_STATE_ABOVE");
+    atoms.stateHidden = xcb.atom("_NET_WM_STATE_HIDDEN");
+    atoms.desktop = xcb.atom("_NET_WM_DESKTOP");
+    atoms.opacity = xcb.atom("_NET_WM_WINDOW_OPACITY");
     for (const auto& [name, type] : typeNames) {
-        const xcb_atom_t atom = connection.atom(name);
+        const xcb_atom_t atom = xcb.atom(name);
         if (atom != XCB_ATOM_NONE) {
             typeAtoms.emplace_back(atom, type);
         }
@@ -316,13 +309,10 @@ XcbWindowReader::readStacking(const StackingCookies& cookies)
     return result;
 }
 
-XcbWindowReader::TurnAnswers* XcbWindowReader::currentAnswers()
+XcbWindowReader::TurnAnswers& XcbWindowReader::currentAnswers()
 {
-    if (round == nullptr) {
-        return nullptr;
-    }
-    round->ensureCurrent();
-    return answers.get();
+    round.ensureCurrent();
+    return *answers;
 }
 
 void XcbWindowReader::request()
@@ -346,6 +336,7 @@ void XcbWindowReader::receive()
     bool failed = false;
     const auto activeReply = propertyReply(xcb.raw(), cookies->active, failed);
     turn.stacking = readStacking(cookies->stacking);
+    // A manager that does not keep the property leaves it missing; None is a real answer.
     if (cookies->active && !failed && xcb.isConnected()) {
         turn.active = firstValue(activeReply.get());
     }
@@ -423,11 +414,11 @@ std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
 
 std::optional<XcbWindowReader::Stacking> XcbWindowReader::stacking()
 {
-    if (TurnAnswers* turn = currentAnswers(); turn && xcb.isConnected()) {
-        return turn->stacking;
+    TurnAnswers& turn = currentAnswers();
+    if (!xcb.isConnected()) {
+        return std::nullopt;
     }
-    std::vector<XcbWindowFacts> none;
-    return stackingAndRead({}, 0, none);
+    return turn.stacking;
 }
 
 std::optional<XcbWindowReader::Stacking>
@@ -438,28 +429,8 @@ XcbWindowReader::stackingAndRead(std::span<const xcb_window_t> windows, XcbWindo
     if (!xcb.isConnected()) {
         return std::nullopt;
     }
-    if (currentAnswers() != nullptr) {
-        auto result = stacking();
-        facts = read(windows, details);
-        if (!xcb.isConnected()) {
-            facts.clear();
-            return std::nullopt;
-        }
-        return result;
-    }
-    ++roundTrips;
-    const StackingCookies stackingCookies = requestStacking();
-    std::vector<Pending> pending;
-    pending.reserve(windows.size());
-    for (xcb_window_t window : windows) {
-        pending.push_back(request(window, details));
-    }
-    auto result = readStacking(stackingCookies);
-    for (const Pending& one : pending) {
-        if (auto read = readReplies(one)) {
-            facts.push_back(std::move(*read));
-        }
-    }
+    auto result = stacking();
+    facts = read(windows, details);
     if (!xcb.isConnected()) {
         facts.clear();
         return std::nullopt;
@@ -472,47 +443,16 @@ std::optional<xcb_window_t> XcbWindowReader::activeWindow()
     if (!xcb.isConnected() || atoms.activeWindow == XCB_ATOM_NONE) {
         return std::nullopt;
     }
-    if (TurnAnswers* turn = currentAnswers()) {
-        return turn->active;
-    }
-    ++roundTrips;
-    xcb_connection_t* c = xcb.raw();
-    bool failed = false;
-    const auto reply = replyOf(c, xcb_get_property_reply,
-                               requestProperty(xcb, xcb.root(), atoms.activeWindow, 1), failed);
-    if (failed) {
-        xcb.isConnected();
-        return std::nullopt;
-    }
-    // A manager that does not keep the property leaves it missing; None is a real answer.
-    return firstValue(reply.get());
+    return currentAnswers().active;
 }
 
 std::vector<XcbWindowFacts> XcbWindowReader::read(std::span<const xcb_window_t> windows,
                                                   XcbWindowDetails details)
 {
-    std::vector<XcbWindowFacts> facts;
     if (!xcb.isConnected()) {
-        return facts;
+        return {};
     }
-    if (TurnAnswers* turn = currentAnswers()) {
-        return readKept(*turn, windows, details);
-    }
-    ++roundTrips;
-    std::vector<Pending> pending;
-    pending.reserve(windows.size());
-    for (xcb_window_t window : windows) {
-        pending.push_back(request(window, details));
-    }
-    for (const Pending& one : pending) {
-        if (auto read = readReplies(one)) {
-            facts.push_back(std::move(*read));
-        }
-    }
-    if (!xcb.isConnected()) {
-        facts.clear();
-    }
-    return facts;
+    return readKept(currentAnswers(), windows, details);
 }
 
 std::optional<XcbWindowFacts> XcbWindowReader::read(xcb_window_t window, XcbWindowDetails details)

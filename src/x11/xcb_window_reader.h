@@ -5,10 +5,10 @@
 // by the time the server reads a request about it answers with an error; it is left out of
 // the result, never reported.
 //
-// A reader made without a polling round asks the server afresh on every call. A reader given
-// the round is shared by the adapters that read windows, and the questions of one pass share
-// one read: the active window and the stacking travel with the round's other requests and are
-// kept for the turn of the loop they were read in, as are the facts of each window.
+// The reader reads in a polling round and is shared by the adapters that read windows, so the
+// questions of one pass share one read: the active window and the stacking travel with the
+// round's other requests and are kept for the turn of the loop they were read in, as are the
+// facts of each window.
 // A window's owner, class and application id, which a client sets before it maps the window
 // and keeps, are kept for as long as the window stays listed, so that asking who owns the
 // active window, up to 60 times a second, costs no round trip of its own.
@@ -133,7 +133,6 @@ WindowRecord windowRecord(const XcbWindowFacts& facts, bool isOnscreen,
 class XcbWindowReader final : private XcbPollingRound::Part
 {
 public:
-    explicit XcbWindowReader(XcbConnection& connection);
     explicit XcbWindowReader(XcbPollingRound& round);
     ~XcbWindowReader() override;
     XcbWindowReader(const XcbWindowReader&) = delete;
@@ -166,7 +165,7 @@ public:
 
     XcbConnection& connection() { return xcb; }
 
-    // How often the reader waited for the server's answers.
+    // How often the reader waited for the answers about windows, beyond the round's own.
     int roundTripCount() const { return roundTrips; }
 
 private:
@@ -174,8 +173,8 @@ private:
     struct StackingCookies;
     struct TurnAnswers;
 
-    // The answers of the current turn; nothing for a reader without a round.
-    TurnAnswers* currentAnswers();
+    // The answers of the current turn, read now unless the round has run in this turn.
+    TurnAnswers& currentAnswers();
     void request() override;
     void receive() override;
     std::vector<XcbWindowFacts>
@@ -209,7 +208,7 @@ private:
     // The atom of each known window type, in the order of XcbWindowType after normal.
     std::vector<std::pair<xcb_atom_t, XcbWindowType>> typeAtoms;
 
-    XcbPollingRound* round = nullptr;
+    XcbPollingRound& round;
     int roundTrips = 0;
     struct RootCookies;
     std::unique_ptr<RootCookies> sent;

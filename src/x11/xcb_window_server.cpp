@@ -4,12 +4,6 @@
 
 namespace halomark::x11 {
 
-XcbWindowServer::XcbWindowServer(XcbConnection& connection, const XcbScreenList& screens,
-                                 ProcessIdentifier ownProcessIdentifier)
-    : ownReader(std::make_unique<XcbWindowReader>(connection)), reader(*ownReader),
-      screens(screens), ownPid(ownProcessIdentifier)
-{}
-
 XcbWindowServer::XcbWindowServer(XcbWindowReader& reader, const XcbScreenList& screens,
                                  ProcessIdentifier ownProcessIdentifier)
     : reader(reader), screens(screens), ownPid(ownProcessIdentifier)

@@ -13,17 +13,13 @@
 #include "x11/xcb_screen_list.h"
 #include "x11/xcb_window_reader.h"
 
-#include <memory>
-
 namespace halomark::x11 {
 
 class XcbWindowServer final : public WindowServer
 {
 public:
-    // The screen list gives the coordinate space of the bounds.
-    XcbWindowServer(XcbConnection& connection, const XcbScreenList& screens,
-                    ProcessIdentifier ownProcessIdentifier);
-    // Reads through a reader shared with the other adapters.
+    // Reads through the reader shared with the other adapters; the screen list gives the
+    // coordinate space of the bounds.
     XcbWindowServer(XcbWindowReader& reader, const XcbScreenList& screens,
                     ProcessIdentifier ownProcessIdentifier);
 
@@ -34,17 +30,14 @@ public:
     // for windows of this application.
     std::optional<WindowRecord> windowDescription(WindowNumber number) override;
 
-    // The records of these windows, front to back as given, with the list's filters: what
-    // copyWindowList does once it has the stacking order.
+private:
+    // The records of these windows, front to back as given, with the list's filters.
     std::vector<WindowRecord> recordsOf(std::span<const xcb_window_t> frontToBack,
                                         WindowListOptions options,
                                         std::optional<std::uint32_t> currentDesktop);
-
-private:
     std::optional<WindowRecord> recordOf(const XcbWindowFacts& facts, WindowListOptions options,
                                          std::optional<std::uint32_t> currentDesktop) const;
 
-    std::unique_ptr<XcbWindowReader> ownReader;
     XcbWindowReader& reader;
     const XcbScreenList& screens;
     ProcessIdentifier ownPid;

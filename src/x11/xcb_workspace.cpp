@@ -21,12 +21,6 @@ std::optional<std::string> classNameOf(const ApplicationHints& hints)
 
 } // namespace
 
-XcbWorkspace::XcbWorkspace(XcbConnection& connection, XcbDesktopEntries entries,
-                           std::filesystem::path proc)
-    : ownReader(std::make_unique<XcbWindowReader>(connection)), reader(*ownReader),
-      entries(std::move(entries)), proc(std::move(proc))
-{}
-
 XcbWorkspace::XcbWorkspace(XcbWindowReader& reader, XcbDesktopEntries entries,
                            std::filesystem::path proc)
     : reader(reader), entries(std::move(entries)), proc(std::move(proc))

@@ -16,8 +16,6 @@
 #include "x11/xcb_processes.h"
 #include "x11/xcb_window_reader.h"
 
-#include <memory>
-
 #include <filesystem>
 #include <unordered_map>
 
@@ -26,10 +24,7 @@ namespace halomark::x11 {
 class XcbWorkspace
 {
 public:
-    explicit XcbWorkspace(XcbConnection& connection,
-                          XcbDesktopEntries entries = XcbDesktopEntries::forThisUser(),
-                          std::filesystem::path proc = "/proc");
-    // Reads through a reader shared with the other adapters.
+    // Reads through the reader shared with the other adapters.
     explicit XcbWorkspace(XcbWindowReader& reader,
                           XcbDesktopEntries entries = XcbDesktopEntries::forThisUser(),
                           std::filesystem::path proc = "/proc");
@@ -56,7 +51,6 @@ private:
                                       const std::optional<ProcessStatus>& status);
     void forgetExitedProcesses();
 
-    std::unique_ptr<XcbWindowReader> ownReader;
     XcbWindowReader& reader;
     XcbDesktopEntries entries;
     std::filesystem::path proc;

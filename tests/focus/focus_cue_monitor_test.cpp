@@ -1,6 +1,5 @@
 #include "focus/focus_cue_monitor.h"
 #include "focus_test_desktop.h"
-#include "locator/command_key_monitor.h"
 #include "sim/sim_input_state.h"
 #include "sim/sim_main_loop.h"
 
@@ -13,44 +12,46 @@ namespace halomark {
 namespace {
 
 using namespace focus_test;
+using Reports = std::vector<std::optional<FocusCueTarget>>; // a target shown, or a withdrawal
 
 constexpr Rect editorFrame{100, 100, 700, 500};
 constexpr Rect browserFrame{600, 200, 700, 500};
+constexpr Point editorTitleBar{400, 590}; // clear of the browser's window
+const std::optional<FocusCueTarget> withdrawn;
+const FocusCueTarget browser{browserPid, "cg:31", 31, browserFrame};
+
+FocusCueTarget editorAt(const Rect& frame)
+{
+    return {editorPid, "cg:21", 21, frame};
+}
 
 class FocusCueMonitorTest : public ::testing::Test
 {
 protected:
-    // One report: a target shown, or nothing for a withdrawal.
-    struct Report
-    {
-        double time = 0;
-        std::optional<FocusCueTarget> target;
-    };
-
     void SetUp() override
     {
         desktop.open(editorPid, 21, editorFrame);
         desktop.open(browserPid, 31, browserFrame);
         desktop.activate(editorPid, 21);
         monitor = std::make_shared<FocusCueMonitor>(loop, input, desktop.ports());
-        monitor->onFocusCue = [this](const FocusCueEvent& event) {
-            reports.push_back({loop.now(), event.target});
-        };
-        monitor->onFocusCueUnavailable = [this] { reports.push_back({loop.now(), std::nullopt}); };
+        monitor->onFocusCue = [this](const FocusCueEvent& e) { record(e.target); };
+        monitor->onFocusCueUnavailable = [this] { record(std::nullopt); };
     }
 
-    static FocusCueTarget editorAt(const Rect& frame) { return {editorPid, "cg:21", 21, frame}; }
-    static FocusCueTarget browser() { return {browserPid, "cg:31", 31, browserFrame}; }
+    void record(std::optional<FocusCueTarget> target)
+    {
+        reports.push_back(std::move(target));
+        times.push_back(loop.now());
+    }
 
-    // Exactly one timer tick per interval, whatever the phase of the clock.
-    void tick(int count = 1)
+    const FocusCueMonitor::State& state() const { return monitor->currentState(); }
+    int resolutions() const { return desktop.windows.listCopyCount(); }
+    void tick(int count = 1) // exactly one timer tick each, whatever the phase of the clock
     {
         for (int i = 0; i < count; ++i) {
             loop.advance(FocusCueMonitor::pollInterval);
         }
     }
-
-    int resolutions() const { return desktop.windows.listCopyCount(); }
 
     // Ticks until a pass resolves the active window and gives the time of that pass.
     double nextResolution()
@@ -63,18 +64,18 @@ protected:
         return loop.now();
     }
 
-    // Milliseconds at which passes resolved during the next given seconds, in 1 ms steps.
-    std::vector<long> resolutionTimesMs(double seconds)
+    // Milliseconds (from `base`) at which passes resolved during the next half second.
+    std::vector<long> resolutionTimesMs(double base)
     {
-        std::vector<long> times;
-        for (int step = 0; step < std::lround(seconds * 1000); ++step) {
+        std::vector<long> result;
+        for (int step = 0; step < 500; ++step) {
             const int before = resolutions();
             loop.advance(0.001);
             if (resolutions() > before) {
-                times.push_back(std::lround(loop.now() * 1000));
+                result.push_back(std::lround((loop.now() - base) * 1000));
             }
         }
-        return times;
+        return result;
     }
 
     void startAndSettle()
@@ -82,235 +83,266 @@ protected:
         monitor->start();
         tick(6);
         reports.clear();
+        times.clear();
+    }
+
+    void press(Point pointer, MouseButton button = 0)
+    {
+        input.movePointer(pointer);
+        input.pressButton(button);
+        tick();
     }
 
     sim::SimMainLoop loop;
     sim::SimInputState input;
     TestDesktop desktop;
     std::shared_ptr<FocusCueMonitor> monitor;
-    std::vector<Report> reports;
+    Reports reports;
+    std::vector<double> times;
 };
 
-TEST_F(FocusCueMonitorTest, StartReportsAtOnceThenANewWindowAfterTwoAgreeingSamples)
+TEST_F(FocusCueMonitorTest, LifecycleThinningAndTwoAgreeingSamplesForANewWindow)
 {
+    // Nothing to show: refreshNow withdraws even though nothing was shown.
+    desktop.workspace.activate(std::nullopt);
+    monitor->refreshNow();
+    desktop.activate(editorPid, 21);
     monitor->start();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, editorAt(editorFrame));
-    EXPECT_EQ(reports[0].time, 0);
-    EXPECT_EQ(resolutions(), 1);
+    monitor->start(); // while running: only an evaluation
+    EXPECT_EQ(reports, (Reports{withdrawn, editorAt(editorFrame), editorAt(editorFrame)}));
+    EXPECT_EQ(loop.activeTimerCount(), 1);
 
-    // With nothing changing, 20 resolutions a second and no report.
-    tick(60);
-    EXPECT_EQ(resolutions(), 21);
-    EXPECT_EQ(reports.size(), 1u);
+    // Idle: 20 resolutions a second, each other pass within six input queries (two keys,
+    // three buttons, the left button), nothing reported.
+    int unresolved = 0;
+    for (int i = 0; i < 60; ++i) {
+        const int before = resolutions();
+        input.resetQueryCount();
+        tick();
+        unresolved += resolutions() == before && input.queryCount() == 6 ? 1 : 0;
+    }
+    EXPECT_EQ(unresolved, 40);
+    EXPECT_EQ(resolutions(), 22);
+    EXPECT_EQ(reports.size(), 3u);
 
-    // Another application comes to the front without a click.
+    // Another application in front without a click: reported at the second agreeing sample.
     desktop.activate(browserPid, 31);
     nextResolution();
-    EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(monitor->currentState().pendingTargetSampleCount, 1);
+    EXPECT_EQ(state().pendingTargetSampleCount, 1);
     const double second = nextResolution();
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[1].target, browser());
-    EXPECT_EQ(reports[1].time, second);
-    EXPECT_EQ(monitor->currentState().pendingTarget, std::nullopt);
-}
+    EXPECT_EQ(reports.back(), browser);
+    EXPECT_EQ(times.back(), second);
+    EXPECT_EQ(state().pendingTarget, std::nullopt);
 
-TEST_F(FocusCueMonitorTest, AClickOnAnotherApplicationsWindowIsReportedOnTheFirstPassWithTheButton)
-{
-    startAndSettle();
-    // The press activates the browser between two ticks.
-    input.movePointer({900, 400});
-    input.pressButton(0);
-    desktop.activate(browserPid, 31);
-    const double pressed = loop.now();
-    tick();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, browser());
-    EXPECT_LE(reports[0].time - pressed, FocusCueMonitor::pollInterval + 1e-9);
-    EXPECT_EQ(monitor->currentState().liveTrackingWindowNumber, 31u);
-
-    // Held on the window: followed directly, nothing more reported, nothing resolved.
-    const int resolved = resolutions();
-    tick(20);
-    EXPECT_EQ(resolutions(), resolved);
-    input.releaseButton(0);
-    tick(20);
-    EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(monitor->currentState().liveTrackingWindowNumber, std::nullopt);
-
-    // A held right button reports on every pass, changed or not.
-    input.pressButton(1);
-    tick(3);
+    desktop.activate(editorPid, 21);
+    nextResolution();
+    monitor->stop(); // no callback; every state back to its start but the generation
     EXPECT_EQ(reports.size(), 4u);
-    EXPECT_EQ(reports[3].target, browser());
-}
-
-TEST_F(FocusCueMonitorTest, CommandTabIsSampledOnlyAfterTheReleaseOfCommand)
-{
-    auto keys = std::make_shared<CommandKeyMonitor>(loop, input);
-    keys->setSelectionShortcut(RangeSelectionShortcut::disabled);
-    std::weak_ptr<FocusCueMonitor> weak = monitor;
-    double releaseHandled = -1;
-    keys->onFocusSwitchShortcutReleased = [&, weak] {
-        loop.post([&, weak] {
-            releaseHandled = loop.now();
-            if (auto focus = weak.lock()) {
-                focus->handleFocusSwitchShortcutReleased();
-            }
-        });
-    };
-    keys->start();
-    startAndSettle();
-
-    input.pressKey(key_codes::leftCommand);
-    tick(2);
-    input.pressKey(key_codes::tab);
-    tick(3);
-    input.releaseKey(key_codes::tab);
-    // The switcher shows; the previewed application is not active yet.
+    EXPECT_EQ(loop.activeTimerCount(), 0);
+    EXPECT_EQ(std::tuple(state().currentTarget, state().pendingTarget),
+              std::tuple(withdrawn, withdrawn));
+    EXPECT_EQ(state().keyboardRefreshGeneration, 1);
     const int resolved = resolutions();
     tick(30);
     EXPECT_EQ(resolutions(), resolved);
-    EXPECT_TRUE(reports.empty());
-    EXPECT_EQ(monitor->currentState().currentTarget, editorAt(editorFrame));
+    monitor->start();
+    EXPECT_EQ(reports.back(), editorAt(editorFrame));
 
-    desktop.activate(browserPid, 31);
-    input.releaseKey(key_codes::leftCommand);
-    tick(6);
-    ASSERT_GT(releaseHandled, 0);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, browser());
-    EXPECT_GT(reports[0].time, releaseHandled + 0.01);
-    EXPECT_LE(reports[0].time, releaseHandled + 0.04 + 1e-9);
+    // A released monitor stops quietly: its timer queries nothing.
+    monitor.reset();
+    input.resetQueryCount();
+    tick(30);
+    EXPECT_EQ(input.queryCount(), 0);
 }
 
-TEST_F(FocusCueMonitorTest, TheFocusSwitchBurstRunsFivePassesAndLapsesOnANewGeneration)
+TEST_F(FocusCueMonitorTest, CommandHeldSamplesNothingAndItsReleaseBringsABurstOfFivePasses)
 {
-    // Without the timer, only the burst resolves.
+    startAndSettle();
+    desktop.activate(browserPid, 31);
+    nextResolution();
+    ASSERT_TRUE(state().pendingTarget);
+    // The switcher shows while Command is held: two key queries a pass, nothing resolved.
+    input.pressKey(key_codes::leftCommand);
+    input.resetQueryCount();
+    const int resolved = resolutions();
+    tick(30);
+    EXPECT_EQ(input.queryCount(), 60);
+    EXPECT_EQ(resolutions(), resolved);
+    EXPECT_EQ(std::tuple(state().currentTarget, state().pendingTarget),
+              std::tuple(std::optional(editorAt(editorFrame)), withdrawn));
+    input.releaseKey(key_codes::leftCommand);
+    monitor->handleFocusSwitchShortcutReleased(); // keeps what is confirmed
+    EXPECT_EQ(state().currentTarget, editorAt(editorFrame));
+
+    // Without the timer only the burst resolves; its second pass confirms the new window.
+    monitor->stop();
+    const double released = loop.now();
     monitor->handleFocusSwitchShortcutReleased();
-    EXPECT_EQ(resolutionTimesMs(0.5), (std::vector<long>{10, 40, 80, 140, 220}));
+    EXPECT_EQ(resolutionTimesMs(released), (std::vector<long>{10, 40, 80, 140, 220}));
+    EXPECT_EQ(reports, Reports{browser});
+    EXPECT_NEAR(times[0] - released, 0.04, 1e-9);
 
     // A second release 0.1 s after the first: the first's last two passes do nothing.
     const double base = loop.now();
     monitor->handleFocusSwitchShortcutReleased();
     loop.advance(0.1);
     monitor->handleFocusSwitchShortcutReleased();
-    std::vector<long> times;
-    for (long t : resolutionTimesMs(0.5)) {
-        times.push_back(t - std::lround(base * 1000));
-    }
-    EXPECT_EQ(times, (std::vector<long>{110, 140, 180, 240, 320}));
-    EXPECT_EQ(resolutions(), 5 + 3 + 5);
+    EXPECT_EQ(resolutionTimesMs(base), (std::vector<long>{110, 140, 180, 240, 320}));
+    EXPECT_EQ(resolutions(), resolved + 13);
 
-    // stop() in between: none of the passes samples.
+    // stop() in between, or a released monitor: none of the passes samples.
     monitor->handleFocusSwitchShortcutReleased();
     loop.advance(0.005);
     monitor->stop();
-    EXPECT_TRUE(resolutionTimesMs(0.5).empty());
-
-    // A released monitor: none either.
+    EXPECT_TRUE(resolutionTimesMs(0).empty());
     monitor->handleFocusSwitchShortcutReleased();
     monitor.reset();
-    EXPECT_TRUE(resolutionTimesMs(0.5).empty());
+    EXPECT_TRUE(resolutionTimesMs(0).empty());
 }
 
-TEST_F(FocusCueMonitorTest, ABurstClearsPendingStateButKeepsTheConfirmedTarget)
+TEST_F(FocusCueMonitorTest, AClickIsReportedAtOnceAndAPressNearTheWindowFollowsItByNumber)
 {
     startAndSettle();
-    desktop.activate(browserPid, 31);
-    nextResolution();
-    ASSERT_TRUE(monitor->currentState().pendingTarget);
-    monitor->handleFocusSwitchShortcutReleased();
-    EXPECT_EQ(monitor->currentState().pendingTarget, std::nullopt);
-    EXPECT_EQ(monitor->currentState().currentTarget, editorAt(editorFrame));
-    EXPECT_EQ(monitor->currentState().keyboardRefreshGeneration, 1);
+    input.movePointer({900, 400});
+    input.pressButton(0);
+    desktop.activate(browserPid, 31); // the press activates the browser between two ticks
+    tick();
+    EXPECT_EQ(reports, Reports{browser});
+    EXPECT_EQ(state().liveTrackingWindowNumber, 31u);
+    const int resolved = resolutions();
+    const int described = desktop.windows.descriptionCount();
+    tick(5);
+    EXPECT_EQ(resolutions(), resolved);
+    EXPECT_EQ(desktop.windows.descriptionCount(), described + 5);
+    input.releaseButton(0);
+    tick(20);
+    EXPECT_EQ(reports.size(), 1u);
+    EXPECT_EQ(state().liveTrackingWindowNumber, std::nullopt);
+
+    // Within 12 points outside the editor's edges (its frame grown, upper edges out).
+    desktop.activate(editorPid, 21);
+    for (const auto& [pointer, tracked] :
+         std::vector<std::pair<Point, bool>>{{{88, 300}, true},
+                                             {{87.9, 300}, false},
+                                             {{811.9, 300}, true},
+                                             {{812, 300}, false},
+                                             {{400, 611.9}, true},
+                                             {{400, 87.9}, false}}) {
+        press(pointer);
+        EXPECT_EQ(state().liveTrackingWindowNumber.has_value(), tracked) << pointer.x << pointer.y;
+        EXPECT_EQ(reports.back(), editorAt(editorFrame)); // reported, tracked or not
+        input.releaseButton(0);
+        tick(3);
+    }
 }
 
 TEST_F(FocusCueMonitorTest, ATitleBarDragWithdrawsOnceAndReturnsAtTheNewFrameAfterRelease)
 {
     startAndSettle();
-    input.movePointer({400, 590});
-    input.pressButton(0);
-    tick();
-    ASSERT_EQ(monitor->currentState().liveTrackingWindowNumber, 21u);
+    press(editorTitleBar);
     tick(3);
-
+    ASSERT_EQ(state().liveTrackingWindowNumber, 21u);
     Rect frame = editorFrame;
     for (int step = 1; step <= 12; ++step) {
         frame = {editorFrame.minX() + 5 * step, editorFrame.minY() - 3 * step, 700, 500};
         desktop.move(21, frame);
         tick();
     }
-    EXPECT_TRUE(monitor->currentState().windowManipulationSuspended);
     // Dragged back near its start, it stays withdrawn and keeps its reference frame.
     desktop.move(21, {100.2, 100, 700, 500});
     tick(2);
-    EXPECT_TRUE(monitor->currentState().windowManipulationSuspended);
-    EXPECT_EQ(monitor->currentState().currentTarget, editorAt(editorFrame));
+    EXPECT_TRUE(state().windowManipulationSuspended);
+    EXPECT_EQ(state().currentTarget, editorAt(editorFrame));
     desktop.move(21, frame);
     tick();
-
     input.releaseButton(0);
     const int before = resolutions();
     tick();
     const double released = loop.now();
     EXPECT_EQ(resolutions(), before + 1); // the release pass resolves at once
     const double back = nextResolution();
-
-    ASSERT_EQ(reports.size(), 3u);
-    EXPECT_EQ(reports[0].target, editorAt(editorFrame)); // the press
-    EXPECT_EQ(reports[1].target, std::nullopt);          // withdrawn once
-    EXPECT_EQ(reports[2].target, editorAt(frame));
-    EXPECT_EQ(reports[2].time, back);
+    EXPECT_EQ(reports, (Reports{editorAt(editorFrame), withdrawn, editorAt(frame)}));
+    EXPECT_EQ(times[2], back);
     EXPECT_NEAR(back - released, 0.05, 1e-6);
-}
 
-TEST_F(FocusCueMonitorTest, ADragAlreadyUnderWayAtTheFirstPassWithdrawsWithoutReporting)
-{
-    startAndSettle();
-    // Pressed and moved between two ticks: the first pass sees the window elsewhere.
-    input.movePointer({400, 590});
+    // Pressed and moved between two ticks: the first pass withdraws without reporting, and
+    // nothing resolves while the button stays down.
+    reports.clear();
     input.pressButton(0);
     const Rect moved{160, 60, 700, 500};
     desktop.move(21, moved);
     tick();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, std::nullopt);
-    EXPECT_EQ(monitor->currentState().liveTrackingWindowNumber, std::nullopt);
+    EXPECT_EQ(reports, Reports{withdrawn});
+    EXPECT_EQ(state().liveTrackingWindowNumber, std::nullopt);
     const int resolved = resolutions();
-    tick(10); // withdrawn while the button stays down: nothing resolves
+    tick(10);
     EXPECT_EQ(resolutions(), resolved);
-
     input.releaseButton(0);
     tick();
     nextResolution();
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[1].target, editorAt(moved));
+    EXPECT_EQ(reports, (Reports{withdrawn, editorAt(moved)}));
 }
 
-TEST_F(FocusCueMonitorTest, AWindowThatJittersByAQuarterPointIsNotMoved)
+TEST_F(FocusCueMonitorTest, LiveTrackingEndsWhenTheTrackedWindowClosesOrItsOwnerLosesTheFront)
 {
     startAndSettle();
-    const Rect jittered{100.25, 99.75, 700.25, 499.75};
-    desktop.move(21, jittered);
-    tick(30);
-    EXPECT_TRUE(reports.empty());
-    EXPECT_FALSE(monitor->currentState().windowManipulationSuspended);
+    press(editorTitleBar);
+    ASSERT_EQ(state().liveTrackingProcessIdentifier, editorPid);
+    // Another application comes to the front mid-press: reported on that pass, no longer
+    // followed, and every pass resolves again.
+    desktop.activate(browserPid, 31);
+    tick();
+    EXPECT_EQ(reports, (Reports{editorAt(editorFrame), browser}));
+    EXPECT_EQ(std::tuple(state().liveTrackingWindowNumber, state().liveTrackingProcessIdentifier),
+              std::tuple(std::optional<WindowNumber>{}, std::optional<ProcessIdentifier>{}));
+    const int resolved = resolutions();
+    tick(3);
+    EXPECT_EQ(resolutions(), resolved + 3);
+    input.releaseButton(0);
+    tick(3);
 
-    // A move without a button (from the keyboard) withdraws until the window settles back.
-    desktop.move(21, {100.51, 99.75, 700.25, 499.75});
-    tick(30);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, std::nullopt);
-    desktop.move(21, {100.5, 99.75, 700.25, 499.75});
-    const double back = nextResolution();
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[1].target, editorAt({100.5, 99.75, 700.25, 499.75}));
-    EXPECT_EQ(reports[1].time, back);
+    // The tracked window closes mid-press while its application stays in front.
+    desktop.activate(editorPid, 21);
+    monitor->refreshNow();
+    reports.clear();
+    press(editorTitleBar);
+    ASSERT_EQ(state().liveTrackingWindowNumber, 21u);
+    desktop.windows.removeWindow(21);
+    tick();
+    EXPECT_EQ(reports, (Reports{editorAt(editorFrame), withdrawn}));
+    EXPECT_EQ(state().liveTrackingWindowNumber, std::nullopt);
 }
 
-TEST_F(FocusCueMonitorTest, TheFourthMissingSampleWithdrawsAndThreeDoNot)
+TEST_F(FocusCueMonitorTest, ARightButtonDragNeitherWithdrawsNorFollowsTheWindow)
+{
+    startAndSettle();
+    press(editorTitleBar, 1);
+    EXPECT_EQ(state().liveTrackingWindowNumber, std::nullopt);
+    const Rect moved{130, 80, 700, 500};
+    desktop.move(21, moved);
+    tick(2);
+    // Every pass resolves and reports, changed or not, with no withdrawal.
+    EXPECT_EQ(reports, (Reports{editorAt(editorFrame), editorAt(moved), editorAt(moved)}));
+    EXPECT_FALSE(state().windowManipulationSuspended);
+    EXPECT_EQ(state().liveTrackingWindowNumber, std::nullopt);
+}
+
+TEST_F(FocusCueMonitorTest, AQuarterPointIsNoMoveAndAKeyboardMoveWithdrawsUntilItSettlesBack)
+{
+    startAndSettle();
+    desktop.move(21, {100.25, 99.75, 700.25, 499.75});
+    tick(30);
+    desktop.move(21, {100.51, 99.75, 700.25, 499.75});
+    tick(30);
+    EXPECT_EQ(reports, Reports{withdrawn});
+    const Rect settled{100.5, 99.75, 700.25, 499.75};
+    desktop.move(21, settled);
+    const double back = nextResolution();
+    EXPECT_EQ(reports, (Reports{withdrawn, editorAt(settled)}));
+    EXPECT_EQ(times[1], back);
+}
+
+TEST_F(FocusCueMonitorTest, TheFourthMissingSampleWithdrawsButWithAButtonHeldTheFirst)
 {
     startAndSettle();
     // The editor stays frontmost while its only window is hidden.
@@ -323,36 +355,30 @@ TEST_F(FocusCueMonitorTest, TheFourthMissingSampleWithdrawsAndThreeDoNot)
         }
     };
     hide(true);
+    std::vector<double> missing;
     for (int i = 0; i < 3; ++i) {
         nextResolution();
     }
-    EXPECT_EQ(monitor->currentState().unavailableSampleCount, 3);
     hide(false);
-    nextResolution();
-    EXPECT_EQ(monitor->currentState().unavailableSampleCount, 0);
-    EXPECT_TRUE(reports.empty());
-
+    nextResolution(); // three missing and then a target: nothing, and the count starts again
+    EXPECT_EQ(state().unavailableSampleCount, 0);
     hide(true);
-    const double first = nextResolution();
-    nextResolution();
-    nextResolution();
-    EXPECT_TRUE(reports.empty());
-    const double fourth = nextResolution();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, std::nullopt);
-    EXPECT_EQ(reports[0].time, fourth);
-    EXPECT_NEAR(fourth - first, 0.15, 1e-6);
+    for (int i = 0; i < 4; ++i) {
+        missing.push_back(nextResolution());
+        EXPECT_EQ(reports.size(), i < 3 ? 0u : 1u);
+    }
+    EXPECT_EQ(reports, Reports{withdrawn});
+    EXPECT_EQ(times[0], missing[3]);
+    EXPECT_NEAR(missing[3] - missing[0], 0.15, 1e-6);
     tick(30);
     EXPECT_EQ(reports.size(), 1u);
 
-    // With a button held the first missing sample withdraws.
     hide(false);
     monitor->refreshNow();
     input.pressButton(2);
     hide(true);
     tick();
-    ASSERT_EQ(reports.size(), 3u);
-    EXPECT_EQ(reports[2].target, std::nullopt);
+    EXPECT_EQ(reports, (Reports{withdrawn, editorAt(editorFrame), withdrawn}));
 }
 
 TEST_F(FocusCueMonitorTest, TheApplicationItselfFrontmostWithdrawsOnceAndResolvesNothing)
@@ -362,108 +388,12 @@ TEST_F(FocusCueMonitorTest, TheApplicationItselfFrontmostWithdrawsOnceAndResolve
     desktop.activate(ownPid, 1);
     const int resolved = resolutions();
     tick(60);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, std::nullopt);
+    EXPECT_EQ(reports, Reports{withdrawn});
     EXPECT_EQ(resolutions(), resolved);
-
     desktop.activate(editorPid, 21);
     nextResolution();
     nextResolution();
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[1].target, editorAt(editorFrame));
-}
-
-TEST_F(FocusCueMonitorTest, APressWithinTwelvePointsOutsideTheWindowStartsLiveTracking)
-{
-    startAndSettle();
-    auto pressAt = [&](Point point) {
-        input.movePointer(point);
-        input.pressButton(0);
-        tick();
-        const auto tracked = monitor->currentState().liveTrackingWindowNumber;
-        input.releaseButton(0);
-        tick(3);
-        return tracked.has_value();
-    };
-    EXPECT_TRUE(pressAt({88, 300}));    // 12 left of the left edge
-    EXPECT_FALSE(pressAt({87.9, 300})); // farther
-    EXPECT_TRUE(pressAt({811.9, 300})); // right edge 800: the grown edge itself is out
-    EXPECT_FALSE(pressAt({812, 300}));
-    EXPECT_TRUE(pressAt({400, 611.9})); // above the top edge 600
-    EXPECT_FALSE(pressAt({400, 87.9})); // below the bottom edge 100
-    // Every press on the active window reported it, tracked or not.
-    EXPECT_EQ(reports.size(), 6u);
-
-    // While tracked, the window is read by number and the list is not copied.
-    input.movePointer({400, 300});
-    input.pressButton(0);
-    tick();
-    const int resolved = resolutions();
-    const int described = desktop.windows.descriptionCount();
-    tick(5);
-    EXPECT_EQ(resolutions(), resolved);
-    EXPECT_EQ(desktop.windows.descriptionCount(), described + 5);
-}
-
-TEST_F(FocusCueMonitorTest, APassWithoutResolutionStaysWithinSixInputQueries)
-{
-    monitor->start();
-    int unresolved = 0;
-    for (int i = 0; i < 30; ++i) {
-        const int before = resolutions();
-        input.resetQueryCount();
-        tick();
-        if (resolutions() == before) {
-            ++unresolved;
-            EXPECT_EQ(input.queryCount(), 6); // two keys, three buttons, the left button
-        }
-    }
-    EXPECT_EQ(unresolved, 20);
-
-    input.pressKey(key_codes::rightCommand);
-    input.resetQueryCount();
-    tick();
-    EXPECT_EQ(input.queryCount(), 2);
-}
-
-TEST_F(FocusCueMonitorTest, StartStopAndRefreshFollowTheirLifecycle)
-{
-    // Nothing to show: refreshNow withdraws even though nothing was shown.
-    desktop.workspace.activate(std::nullopt);
-    monitor->refreshNow();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].target, std::nullopt);
-
-    desktop.activate(editorPid, 21);
-    monitor->start();
-    monitor->start(); // while running: only an evaluation
-    EXPECT_EQ(reports.size(), 3u);
-    EXPECT_EQ(loop.activeTimerCount(), 1);
-
-    desktop.activate(browserPid, 31);
-    nextResolution();
-    const auto generation = monitor->currentState().keyboardRefreshGeneration;
-    monitor->stop();
-    EXPECT_EQ(reports.size(), 3u); // no callback on stop
-    EXPECT_FALSE(monitor->isRunning());
-    EXPECT_EQ(loop.activeTimerCount(), 0);
-    EXPECT_EQ(monitor->currentState().currentTarget, std::nullopt);
-    EXPECT_EQ(monitor->currentState().pendingTarget, std::nullopt);
-    EXPECT_EQ(monitor->currentState().keyboardRefreshGeneration, generation + 1);
-    const int resolved = resolutions();
-    tick(30);
-    EXPECT_EQ(resolutions(), resolved);
-
-    monitor->start();
-    ASSERT_EQ(reports.size(), 4u);
-    EXPECT_EQ(reports[3].target, browser());
-
-    // A released monitor stops quietly: its timer queries nothing.
-    monitor.reset();
-    input.resetQueryCount();
-    tick(30);
-    EXPECT_EQ(input.queryCount(), 0);
-    EXPECT_EQ(reports.size(), 4u);
+    EXPECT_EQ(reports, (Reports{withdrawn, editorAt(editorFrame)}));
 }
 
 } // namespace

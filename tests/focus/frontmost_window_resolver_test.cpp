@@ -15,7 +15,7 @@ namespace R = FrontmostWindowResolver;
 namespace attr = accessibility_attributes;
 namespace err = accessibility_errors;
 
-TEST(MatchScore, WorkedScoresOfAnAlmostMatchingAndAFarWindow)
+TEST(MatchScore, WorkedScoresOrderBonusTiesAndTheInclusiveThreshold)
 {
     const Rect focused{100, 100, 800, 600};
     const R::WindowCandidate near{7, {110, 100, 800, 600}, 2};
@@ -25,50 +25,32 @@ TEST(MatchScore, WorkedScoresOfAnAlmostMatchingAndAFarWindow)
     EXPECT_NEAR(R::matchScore(far, focused), 0.34, 1e-12);
     EXPECT_EQ(R::bestCandidate({far, near}, focused), near);
     EXPECT_EQ(R::bestCandidate({far}, focused), std::nullopt);
-}
 
-TEST(MatchScore, OrderBonusEndsAtIndexSixteenAndTiesGoToTheFront)
-{
-    const Rect frame{0, 0, 400, 300};
+    // The order bonus ends at index 16; on equal scores the first in list order wins.
     auto at = [&](std::int64_t index, WindowNumber number = 1) {
-        return R::WindowCandidate{number, frame, index};
+        return R::WindowCandidate{number, focused, index};
     };
-    EXPECT_DOUBLE_EQ(R::matchScore(at(0), frame), 1.08);
-    EXPECT_DOUBLE_EQ(R::matchScore(at(15), frame), 1.005);
-    EXPECT_DOUBLE_EQ(R::matchScore(at(16), frame), 1.0);
-    EXPECT_DOUBLE_EQ(R::matchScore(at(40), frame), 1.0);
-    // Equal scores: the first in list order wins, even when it is the deeper one.
-    EXPECT_EQ(R::bestCandidate({at(16, 1), at(17, 2)}, frame)->windowNumber, 1u);
-    EXPECT_EQ(R::bestCandidate({at(17, 2), at(16, 1)}, frame)->windowNumber, 2u);
-    // A deeper but better match beats a front one.
-    const R::WindowCandidate shifted{3, {30, 0, 400, 300}, 0};
-    EXPECT_EQ(R::bestCandidate({shifted, at(5, 4)}, frame)->windowNumber, 4u);
-}
+    EXPECT_DOUBLE_EQ(R::matchScore(at(0), focused), 1.08);
+    EXPECT_DOUBLE_EQ(R::matchScore(at(15), focused), 1.005);
+    EXPECT_DOUBLE_EQ(R::matchScore(at(40), focused), 1.0);
+    EXPECT_EQ(R::bestCandidate({at(16, 1), at(17, 2)}, focused)->windowNumber, 1u);
+    EXPECT_EQ(R::bestCandidate({at(17, 2), at(16, 1)}, focused)->windowNumber, 2u);
 
-TEST(MatchScore, AcceptanceIsInclusiveAtTheThreshold)
-{
-    // Half the union overlaps and the edges are 80 apart: 0.08 + 0.39 + 0.11.
-    const Rect focused{0, 0, 120, 100};
+    // Half the union overlaps and the edges are 80 apart: 0.08 + 0.39 + 0.11, just accepted.
+    const Rect small{0, 0, 120, 100};
     const R::WindowCandidate exact{1, {40, 0, 120, 100}, 0};
-    ASSERT_EQ(R::matchScore(exact, focused), R::acceptanceThreshold);
-    EXPECT_EQ(R::bestCandidate({exact}, focused), exact);
-    const R::WindowCandidate oneDeeper{1, {40, 0, 120, 100}, 1};
-    EXPECT_EQ(R::bestCandidate({oneDeeper}, focused), std::nullopt);
-    const R::WindowCandidate slightlyFarther{1, {40.01, 0, 120, 100}, 0};
-    EXPECT_EQ(R::bestCandidate({slightlyFarther}, focused), std::nullopt);
-    // No area to match, or nothing to match against.
+    ASSERT_EQ(R::matchScore(exact, small), R::acceptanceThreshold);
+    EXPECT_EQ(R::bestCandidate({exact}, small), exact);
+    EXPECT_EQ(R::bestCandidate({{1, {40.01, 0, 120, 100}, 0}}, small), std::nullopt);
     EXPECT_EQ(R::bestCandidate({exact}, {0, 0, 0, 100}), std::nullopt);
-    EXPECT_EQ(R::bestCandidate({}, focused), std::nullopt);
-}
+    EXPECT_EQ(R::bestCandidate({}, small), std::nullopt);
 
-TEST(FramesNearlyEqual, AQuarterPointInEachMeasureIsTheLimit)
-{
+    // Frames a quarter point apart in each measure are nearly equal; the far edges may
+    // differ by more.
     const Rect a{100, 200, 300, 400};
     EXPECT_TRUE(R::framesNearlyEqual(a, {100.25, 199.75, 300.25, 399.75}));
     EXPECT_FALSE(R::framesNearlyEqual(a, {100.26, 200, 300, 400}));
     EXPECT_FALSE(R::framesNearlyEqual(a, {100, 200, 300, 400.26}));
-    // maxX may differ by more: width and origin are compared, not the far edges.
-    EXPECT_TRUE(R::framesNearlyEqual(a, {100.25, 200, 300.25, 400}));
 }
 
 class ResolverTest : public ::testing::Test
@@ -84,67 +66,57 @@ protected:
     }
 
     std::optional<FocusCueTarget> resolve() { return R::resolve(desktop.ports(), ownPid); }
+    void answer(const std::string& attribute, AccessibilityAttributeResult result)
+    {
+        desktop.accessibility.overrideAttribute(editorPid, attribute, std::move(result));
+    }
 
     TestDesktop desktop;
 };
 
-TEST_F(ResolverTest, TheFocusedWindowIsMatchedInTheListAndReadInOneCopy)
+TEST_F(ResolverTest, TheFocusedWindowIsMatchedInOneListCopyAndNeverTheOwnApplication)
 {
     EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, "cg:21", 21, {100, 100, 700, 500}}));
     EXPECT_EQ(desktop.windows.listCopyCount(), 1);
+    EXPECT_EQ(desktop.windows.lastListRequest(), (sim::SimWindowServer::ListRequest{0x11, 0}));
     EXPECT_EQ(desktop.accessibility.applicationElementCount(), 1);
     EXPECT_EQ(desktop.accessibility.attributeReadCount(), 3);
-
     desktop.accessibility.focusWindow(editorPid, 22);
     EXPECT_EQ(resolve()->windowIdentifier, "cg:22");
-}
 
-TEST_F(ResolverTest, NothingForTheOwnApplicationOrWithNoFrontmostApplication)
-{
     desktop.open(ownPid, 1, {200, 200, 500, 400});
     desktop.activate(ownPid, 1);
     EXPECT_EQ(resolve(), std::nullopt);
     desktop.workspace.activate(std::nullopt);
     EXPECT_EQ(resolve(), std::nullopt);
-    EXPECT_EQ(desktop.windows.listCopyCount(), 0);
+    EXPECT_EQ(desktop.windows.listCopyCount(), 2);
 }
 
 TEST_F(ResolverTest, WithoutAUsableFocusedWindowTheFrontMostQualifyingWindowIsTaken)
 {
-    const FocusCueTarget front{editorPid, "cg:22", 22, {300, 250, 700, 500}};
+    using Value = AccessibilityValue;
     const std::vector<std::pair<std::string, std::function<void()>>> failures{
         {"no permission", [&] { desktop.accessibility.setTrusted(false); }},
         {"no focused window", [&] { desktop.accessibility.clearFocusedWindow(editorPid); }},
-        {"focused window error",
+        {"error",
          [&] {
-             desktop.accessibility.overrideAttribute(editorPid, attr::focusedWindow,
-                                                     {err::cannotComplete, std::nullopt});
+             answer(attr::focusedWindow, {err::cannotComplete, std::nullopt});
          }},
-        {"focused window not an element",
+        {"not an element",
          [&] {
-             desktop.accessibility.overrideAttribute(
-                 editorPid, attr::focusedWindow,
-                 {err::success, AccessibilityValue{AccessibilityOtherValue{"text"}}});
+             answer(attr::focusedWindow, {err::success, Value{AccessibilityOtherValue{"x"}}});
          }},
         {"position as a size",
          [&] {
-             desktop.accessibility.overrideAttribute(editorPid, attr::position,
-                                                     {err::success, AccessibilityValue{Size{}}});
+             answer(attr::position, {err::success, Value{Size{}}});
          }},
         {"size missing",
          [&] {
-             desktop.accessibility.overrideAttribute(editorPid, attr::size,
-                                                     {err::noValue, std::nullopt});
-         }},
-        {"too narrow",
-         [&] {
-             desktop.accessibility.overrideAttribute(
-                 editorPid, attr::size, {err::success, AccessibilityValue{Size{119, 500}}});
+             answer(attr::size, {err::noValue, std::nullopt});
          }},
         {"off every screen",
          [&] {
-             desktop.accessibility.overrideAttribute(
-                 editorPid, attr::position, {err::success, AccessibilityValue{Point{3000, 0}}});
+             answer(attr::position, {err::success, Value{Point{3000, 0}}});
          }},
     };
     for (const auto& [name, fail] : failures) {
@@ -153,7 +125,8 @@ TEST_F(ResolverTest, WithoutAUsableFocusedWindowTheFrontMostQualifyingWindowIsTa
         desktop.accessibility.focusWindow(editorPid, 21);
         fail();
         EXPECT_EQ(R::focusedWindow(desktop.ports(), editorPid), std::nullopt) << name;
-        EXPECT_EQ(resolve(), front) << name;
+        EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, "cg:22", 22, {300, 250, 700, 500}}))
+            << name;
     }
     // The application has no qualifying window either: nothing.
     desktop.windows.removeWindow(21);
@@ -163,20 +136,32 @@ TEST_F(ResolverTest, WithoutAUsableFocusedWindowTheFrontMostQualifyingWindowIsTa
 
 TEST_F(ResolverTest, AFocusedWindowTheListDoesNotShowIsReportedFromAccessibilityAlone)
 {
-    // A window the list filters out (fully transparent) still has focus.
-    desktop.windows.window(21)->alpha = 0;
-    const auto target = resolve();
-    ASSERT_TRUE(target);
-    const std::uint64_t hash = sim::SimAccessibility::hashOfWindow(21);
-    EXPECT_EQ(*target,
-              (FocusCueTarget{
-                  editorPid, "ax:" + std::to_string(hash), std::nullopt, {100, 100, 700, 500}}));
-    // The identifier stays the same from sample to sample.
-    EXPECT_EQ(resolve(), target);
-
+    desktop.windows.window(21)->alpha = 0; // filtered out of the list, still focused
+    const std::string id = "ax:" + std::to_string(sim::SimAccessibility::hashOfWindow(21));
+    EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, id, std::nullopt, {100, 100, 700, 500}}));
+    EXPECT_EQ(resolve()->windowIdentifier, id); // the same from sample to sample
     // A detached focused window (a sheet, a panel) far from every list window.
     desktop.accessibility.setFocusedWindow(editorPid, {77, {900, 100}, {300, 200}});
     EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, "ax:77", std::nullopt, {900, 600, 300, 200}}));
+}
+
+TEST_F(ResolverTest, AWindowOfExactlyTheMinimumSizeIsAcceptedAndOnePointLessIsNot)
+{
+    const std::string id = "ax:" + std::to_string(sim::SimAccessibility::hashOfWindow(21));
+    for (const auto& [size, accepted] : std::vector<std::pair<Size, bool>>{
+             {{120, 70}, true}, {{119, 70}, false}, {{120, 69}, false}}) {
+        SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
+        desktop.move(21, {100, 100, size.width, size.height});
+        desktop.windows.raise(21);
+        // From the window list alone: the front-most qualifying window.
+        desktop.accessibility.setTrusted(false);
+        EXPECT_EQ(resolve()->windowNumber, accepted ? 21u : 22u);
+        // From accessibility alone, the list leaving the window out.
+        desktop.accessibility.setTrusted(true);
+        desktop.windows.window(21)->alpha = 0;
+        EXPECT_EQ(resolve()->windowIdentifier, accepted ? id : "cg:22");
+        desktop.windows.window(21)->alpha = 1;
+    }
 }
 
 class FinderTest : public ::testing::Test
@@ -195,7 +180,7 @@ protected:
     TestDesktop desktop;
 };
 
-TEST_F(FinderTest, AQuickLookPanelInFrontWinsOverFinderWindowButNotBehindIt)
+TEST_F(FinderTest, AQuickLookPanelInFrontWinsAndAnotherApplicationsWindowInFrontHidesFinder)
 {
     EXPECT_EQ(resolve(), finderWindow);
     desktop.open(previewPid, 51, {200, 150, 500, 400}, 8);
@@ -204,13 +189,9 @@ TEST_F(FinderTest, AQuickLookPanelInFrontWinsOverFinderWindowButNotBehindIt)
     const int copies = desktop.windows.listCopyCount();
     resolve();
     EXPECT_EQ(desktop.windows.listCopyCount(), copies + 1);
-
-    desktop.windows.raise(41);
+    desktop.windows.raise(41); // the panel behind Finder's window is not found
     EXPECT_EQ(resolve(), finderWindow);
-}
 
-TEST_F(FinderTest, AnotherApplicationsWindowInFrontOverlappingOrNoQualifyingWindowHidesFinder)
-{
     desktop.windows.raise(21); // in front, but beside Finder's window
     EXPECT_EQ(resolve(), finderWindow);
     desktop.move(21, {650, 450, 500, 300}); // now overlapping its corner
@@ -226,9 +207,9 @@ TEST_F(FinderTest, AnotherApplicationsWindowInFrontOverlappingOrNoQualifyingWind
 
 TEST_F(FinderTest, TheFrontMostFinderWindowIsReportedAndOnlyItsCoverCounts)
 {
-    // Focus stays on a Finder window behind another Finder window.
+    // Focus stays on a Finder window behind another Finder window; another application's
+    // window in front covers a corner of the focused window only.
     desktop.open(finderPid, 42, {150, 150, 600, 400});
-    // Another application's window in front covers a corner of the focused window only.
     desktop.move(21, {0, 0, 140, 140});
     desktop.windows.raise(21);
     EXPECT_EQ(resolve(), (FocusCueTarget{finderPid, "cg:42", 42, {150, 150, 600, 400}}));
@@ -236,13 +217,12 @@ TEST_F(FinderTest, TheFrontMostFinderWindowIsReportedAndOnlyItsCoverCounts)
     EXPECT_EQ(resolve(), std::nullopt);
 }
 
-TEST_F(FinderTest, LiveTargetWhileTheOwnerStaysFrontmost)
+TEST_F(FinderTest, LiveTargetWhileTheOwnerOrAQuickLookPanelOverFinderStaysFrontmost)
 {
     desktop.open(previewPid, 51, {200, 150, 500, 400}, 8);
-    EXPECT_EQ(R::liveTarget(desktop.ports(), finderPid, 41), finderWindow);
     desktop.move(41, {120, 90, 600, 400});
-    EXPECT_EQ(R::liveTarget(desktop.ports(), finderPid, 41)->frame, (Rect{120, 90, 600, 400}));
-    // A Quick Look panel in front of Finder counts as still frontmost.
+    EXPECT_EQ(R::liveTarget(desktop.ports(), finderPid, 41),
+              (FocusCueTarget{finderPid, "cg:41", 41, {120, 90, 600, 400}}));
     EXPECT_TRUE(R::isStillFrontmost(desktop.workspace, previewPid));
     EXPECT_EQ(R::liveTarget(desktop.ports(), previewPid, 51)->windowIdentifier, "cg:51");
     EXPECT_FALSE(R::isStillFrontmost(desktop.workspace, editorPid));
@@ -252,6 +232,174 @@ TEST_F(FinderTest, LiveTargetWhileTheOwnerStaysFrontmost)
     EXPECT_EQ(R::liveTarget(desktop.ports(), finderPid, 41), std::nullopt);
     desktop.workspace.activate(std::nullopt);
     EXPECT_FALSE(R::isStillFrontmost(desktop.workspace, editorPid));
+}
+
+class WindowListTest : public ::testing::Test
+{
+protected:
+    static WindowRecord record(ProcessIdentifier pid, WindowNumber number, const Rect& frame,
+                               std::int64_t layer = 0)
+    {
+        return sim::SimWindowServer::recordOf(TestDesktop::window(pid, number, frame, layer));
+    }
+
+    std::vector<WindowNumber> numbers(const std::vector<WindowRecord>& list)
+    {
+        std::vector<WindowNumber> result;
+        for (const auto& c : R::windowCandidates(desktop.ports(), editorPid, &list)) {
+            result.push_back(c.windowNumber);
+        }
+        return result;
+    }
+
+    TestDesktop desktop;
+};
+
+TEST_F(WindowListTest, CandidatesPassAlphaAndVisibilityExactlyAtTheLimits)
+{
+    std::vector<WindowRecord> list;
+    auto add = [&](WindowNumber n, Rect frame, std::function<void(WindowRecord&)> change = {}) {
+        list.push_back(record(editorPid, n, frame));
+        if (change) {
+            change(list.back());
+        }
+    };
+    const Rect big{100, 100, 400, 300};
+    add(1, big, [](WindowRecord& r) { r.alpha = RecordNumber{0.01}; });
+    add(2, big, [](WindowRecord& r) { r.alpha = RecordNumber{0.0101}; });
+    add(3, big, [](WindowRecord& r) { r.alpha.reset(); });
+    add(7, {1401, 100, 300, 200}); // 39 points on the 1440-wide screen
+    add(8, {1400, 100, 300, 200}); // 40
+    add(9, {100, -170, 300, 200}); // 30 points high on it
+    add(10, {100, -171, 300, 200});
+    add(11, big, [](WindowRecord& r) { r.isOnscreen = RecordNumber{std::int64_t{0}}; });
+    add(12, big, [](WindowRecord& r) { r.layer = RecordNumber{std::int64_t{3}}; });
+    EXPECT_EQ(numbers(list), (std::vector<WindowNumber>{2, 3, 8, 9}));
+    // The frame comes out in bottom-left coordinates and the index is the record's.
+    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, &list)[3],
+              (R::WindowCandidate{9, {100, -170, 300, 200}, 5}));
+
+    // Visibility is measured per screen, not across screens.
+    const std::vector<Screen> two{sim::SimScreenList::makeScreen(1, {0, 0, 1000, 800}),
+                                  sim::SimScreenList::makeScreen(2, {1000, 0, 1000, 800})};
+    EXPECT_FALSE(R::isVisibleOnSomeScreen({961, 100, 78, 300}, two));
+    EXPECT_TRUE(R::isVisibleOnSomeScreen({960, 100, 80, 300}, two));
+    EXPECT_FALSE(R::isVisibleOnSomeScreen({100, 100, 500, 300}, {}));
+}
+
+TEST_F(WindowListTest, MalformedRecordsAreSkippedButStillCountAnIndex)
+{
+    std::vector<WindowRecord> list(9, record(editorPid, 0, {100, 100, 400, 300}));
+    list[0].number.reset();
+    list[1].ownerPID = std::string{"501"};
+    list[2].layer = RecordOtherValue{"array"};
+    list[3].bounds = RecordNumber{std::int64_t{5}};
+    list[4].bounds = RecordBounds{100, 100, 400, std::nullopt};
+    list[5].number = RecordNumber{std::int64_t{42}};
+    // Optional keys of the wrong type are ignored rather than failing the record.
+    list[6].alpha = std::string{"0"};
+    list[6].isOnscreen = RecordOtherValue{"data"};
+    list[6].number = RecordNumber{std::int64_t{43}};
+    // Numbers stored as floating point read the way the platform reads them.
+    list[7].ownerPID = RecordNumber{501.0};
+    list[7].number = RecordNumber{44.0};
+    list[8].ownerPID = RecordNumber{std::int64_t{502}};
+    const auto candidates = R::windowCandidates(desktop.ports(), editorPid, &list);
+    EXPECT_EQ(numbers(list), (std::vector<WindowNumber>{42, 43, 44}));
+    EXPECT_EQ(candidates[0].frontToBackIndex, 5);
+    EXPECT_TRUE(R::windowCandidates(desktop.ports(), finderPid, &list).empty());
+
+    // Without a list the scan copies the on-screen list; an empty list given is used as it
+    // is; a server that does not answer gives nothing.
+    desktop.open(editorPid, 10, {100, 100, 400, 300});
+    desktop.open(browserPid, 11, {200, 200, 400, 300});
+    desktop.open(editorPid, 12, {300, 300, 400, 300});
+    desktop.windows.window(12)->isOnscreen = false;
+    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, nullptr),
+              (std::vector<R::WindowCandidate>{{10, {100, 100, 400, 300}, 1}}));
+    const std::vector<WindowRecord> empty;
+    EXPECT_TRUE(R::windowCandidates(desktop.ports(), editorPid, &empty).empty());
+    EXPECT_EQ(desktop.windows.listCopyCount(), 1);
+    desktop.windows.setListUnavailable(true);
+    EXPECT_TRUE(R::windowCandidates(desktop.ports(), editorPid, nullptr).empty());
+}
+
+TEST_F(WindowListTest, QuickLookPanelOnlyInFrontOfTheLimitAndOfAnotherProcess)
+{
+    const Rect panel{300, 300, 500, 400};
+    std::vector<WindowRecord> list{
+        record(editorPid, 1, panel, 3),   // not a Quick Look process
+        record(previewPid, 2, panel, -1), // layer out of range
+        record(previewPid, 3, panel, 1000), record(previewPid, 4, panel, 999),
+        record(previewPid, 5, panel, 0),    record(finderPid, 6, {100, 100, 900, 600}),
+    };
+    auto found = [&](ProcessIdentifier own, ProcessIdentifier front, std::int64_t limit) {
+        return R::quickLookWindow(desktop.ports(), own, front, limit, list);
+    };
+    EXPECT_EQ(found(ownPid, finderPid, 5), (FocusCueTarget{previewPid, "quicklook:4", 4, panel}));
+    EXPECT_FALSE(found(ownPid, finderPid, 3)); // at or behind the limit: not looked at
+    EXPECT_FALSE(found(ownPid, finderPid, 0));
+    EXPECT_FALSE(found(previewPid, finderPid, 5)); // this application's or the frontmost's
+    EXPECT_FALSE(found(ownPid, previewPid, 5));
+    // The owner name alone makes a Quick Look process, in any case.
+    list[0].ownerName = std::string{"com.apple.QUICKLOOK.extension"};
+    EXPECT_EQ(found(ownPid, finderPid, 5)->processIdentifier, editorPid);
+
+    // Either marker, in the owner name, bundle identifier or display name; no space in it.
+    desktop.workspace.launch({601, std::nullopt, "xVIEWBRIDGEx"});
+    desktop.workspace.launch({603, std::nullopt, "Quick Look"});
+    EXPECT_TRUE(R::isQuickLookProcess(desktop.workspace, 601, std::nullopt));
+    EXPECT_FALSE(R::isQuickLookProcess(desktop.workspace, 603, std::nullopt));
+    EXPECT_FALSE(R::isQuickLookProcess(desktop.workspace, 999, std::nullopt)); // not running
+}
+
+TEST_F(WindowListTest, CoveringWindowOfAnotherApplicationObscuresFromInFrontOnly)
+{
+    const Rect finderWindow{100, 100, 600, 400};
+    auto obscured = [&](WindowRecord front, std::int64_t limit = 1) {
+        const std::vector<WindowRecord> list{std::move(front), record(finderPid, 1, finderWindow)};
+        return R::isObscured(desktop.ports(), finderWindow, limit, finderPid, ownPid, list);
+    };
+    EXPECT_TRUE(obscured(record(editorPid, 2, {650, 450, 300, 200})));  // corner overlap
+    EXPECT_FALSE(obscured(record(editorPid, 2, {700, 100, 300, 200}))); // touches the edge
+    EXPECT_FALSE(obscured(record(ownPid, 2, finderWindow)));
+    EXPECT_FALSE(obscured(record(finderPid, 2, finderWindow)));
+    EXPECT_FALSE(obscured(record(previewPid, 2, finderWindow)));   // a preview panel
+    EXPECT_FALSE(obscured(record(editorPid, 2, finderWindow, 1))); // not a normal window
+    WindowRecord cover = record(editorPid, 2, finderWindow);
+    cover.number.reset(); // the number is not needed to cover
+    EXPECT_TRUE(obscured(cover));
+    EXPECT_TRUE(obscured(cover, 50));
+    EXPECT_FALSE(obscured(cover, 0));
+    EXPECT_FALSE(obscured(cover, -1));
+    cover.alpha = RecordNumber{0.0};
+    EXPECT_FALSE(obscured(cover));
+}
+
+TEST_F(WindowListTest, OneWindowByNumberFollowsTheLayerRuleOfLiveTracking)
+{
+    desktop.open(editorPid, 10, {100, 100, 400, 300});
+    desktop.open(previewPid, 11, {200, 200, 400, 300}, 8);
+    desktop.open(previewPid, 12, {200, 200, 400, 300}, 1000);
+    desktop.workspace.activate(editorPid);
+    const auto ports = desktop.ports();
+    EXPECT_EQ(R::windowCandidate(ports, 10, editorPid),
+              (R::WindowCandidate{10, {100, 100, 400, 300}, 0}));
+    EXPECT_EQ(desktop.windows.listCopyCount(), 0);
+    EXPECT_FALSE(R::windowCandidate(ports, 10, browserPid)); // another owner
+    EXPECT_FALSE(R::windowCandidate(ports, 99, editorPid));  // no such window
+
+    // A raised panel layer counts only for a Quick Look process in front of Finder.
+    EXPECT_FALSE(R::windowCandidate(ports, 11, previewPid));
+    desktop.workspace.activate(finderPid);
+    EXPECT_TRUE(R::windowCandidate(ports, 11, previewPid));
+    EXPECT_FALSE(R::windowCandidate(ports, 12, previewPid));
+    EXPECT_FALSE(R::isTrackableLayer(desktop.workspace, -3, editorPid));
+    EXPECT_FALSE(R::isTrackableLayer(desktop.workspace, 8, finderPid)); // Finder itself
+    desktop.workspace.activate(std::nullopt);
+    EXPECT_FALSE(R::windowCandidate(ports, 11, previewPid));
+    desktop.windows.window(10)->alpha = 0.0; // too transparent to qualify any more
+    EXPECT_FALSE(R::windowCandidate(ports, 10, editorPid));
 }
 
 } // namespace

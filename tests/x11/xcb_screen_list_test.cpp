@@ -1,8 +1,6 @@
-#include "x11/xcb_screen_list.h"
-
-#include "desktop.h"
-#include "sim/sim_main_loop.h"
-#include "x11/xcb_input_state.h"
+// Screens, their usable areas and scale, and the compositor, followed as the desktop changes.
+#include "adapters.h"
+#include "x11/xcb_compositor_monitor.h"
 
 #include <gtest/gtest.h>
 
@@ -15,37 +13,25 @@ const Rect leftFrame{0, 0, 1280, 800};
 const Rect rightFrame{1280, 0, 1280, 800};
 const Rect leftUsable{0, 30, 1280, 770}; // the panel takes 30 pixels at the bottom
 
-class XcbScreenListTest : public DesktopTest
+class XcbScreenListTest : public AdaptersTest
 {
 protected:
     void SetUp() override
     {
-        DesktopTest::SetUp();
-        if (HasFatalFailure()) {
-            return;
-        }
+        AdaptersTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         screens->setChangeHandler([this] { ++notifications; });
-        ASSERT_EQ(screens->screens().size(), 2u) << "the desktop should have two monitors";
     }
 
-    std::vector<Rect> frames()
+    // The frames and usable frames of the screens in order, or their display identifiers.
+    std::vector<Rect> frames(bool usable = false)
     {
         std::vector<Rect> result;
         for (const Screen& screen : screens->screens()) {
-            result.push_back(screen.frame);
+            result.push_back(usable ? screen.visibleFrame : screen.frame);
         }
         return result;
     }
-
-    std::vector<Rect> usableFrames()
-    {
-        std::vector<Rect> result;
-        for (const Screen& screen : screens->screens()) {
-            result.push_back(screen.visibleFrame);
-        }
-        return result;
-    }
-
     std::vector<DisplayIdentifier> identifiers()
     {
         std::vector<DisplayIdentifier> result;
@@ -55,111 +41,87 @@ protected:
         return result;
     }
 
+    // Runs the command and waits for the change handler.
+    bool notifiedAfter(const std::string& command)
+    {
+        const int before = notifications;
+        return sh(command) && waitUntil([&] { return notifications > before; });
+    }
+
     int notifications = 0;
 };
 
-TEST_F(XcbScreenListTest, ThePanelShrinksOnlyTheMonitorItIsOn)
+TEST_F(XcbScreenListTest, StrutsShrinkOnlyTheirMonitorAndTheMainScreenHoldsTheActiveWindow)
 {
-    EXPECT_EQ(frames(), (std::vector<Rect>{leftFrame, rightFrame}));
-    EXPECT_EQ(usableFrames(), (std::vector<Rect>{leftUsable, rightFrame}));
-    const auto all = screens->screens();
-    EXPECT_EQ(all[0].backingScaleFactor, 1.0);
-    EXPECT_EQ(all[1].backingScaleFactor, 1.0);
-    EXPECT_NE(identifiers()[0], identifiers()[1]);
-    EXPECT_EQ(screens->coordinates().primary, (PixelRect{0, 0, 1280, 800}));
-    EXPECT_EQ(notifications, 0);
-}
-
-TEST_F(XcbScreenListTest, AStrutChangeNotifiesAndAffectsOnlyItsMonitor)
-{
+    EXPECT_EQ(frames(true), (std::vector{leftUsable, rightFrame}));
     const std::string window = desktopVariable("HALOMARK_XTERM_RIGHT");
-    ASSERT_FALSE(window.empty());
     struct RemoveStrut
     {
         std::string window;
         ~RemoveStrut() { sh("xprop -id " + window + " -remove _NET_WM_STRUT_PARTIAL"); }
     } cleanup{window};
-
     // A second list on the same connection, dropped again: its selections go, ours stay.
     std::make_unique<XcbScreenList>(*connection).reset();
+    // 40 pixels along the top of the right monitor.
+    ASSERT_TRUE(notifiedAfter("xprop -id " + window +
+                              " -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL "
+                              "'0, 0, 40, 0, 0, 0, 0, 0, 1280, 2559, 0, 0'"));
+    EXPECT_EQ(frames(true), (std::vector{leftUsable, Rect{1280, 0, 1280, 760}}));
+    ASSERT_TRUE(notifiedAfter("xprop -id " + window + " -remove _NET_WM_STRUT_PARTIAL"));
+    EXPECT_EQ(frames(true), (std::vector{leftUsable, rightFrame}));
 
-    // A 40-pixel reservation along the top of the right monitor.
-    ASSERT_TRUE(sh("xprop -id " + window +
-                   " -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL "
-                   "'0, 0, 40, 0, 0, 0, 0, 0, 1280, 2559, 0, 0'"));
-    ASSERT_TRUE(waitUntil([&] { return notifications > 0; }));
-    EXPECT_EQ(usableFrames(), (std::vector<Rect>{leftUsable, Rect{1280, 0, 1280, 760}}));
-    EXPECT_EQ(frames(), (std::vector<Rect>{leftFrame, rightFrame}));
-
-    const int before = notifications;
-    ASSERT_TRUE(sh("xprop -id " + window + " -remove _NET_WM_STRUT_PARTIAL"));
-    ASSERT_TRUE(waitUntil([&] { return notifications > before; }));
-    EXPECT_EQ(usableFrames(), (std::vector<Rect>{leftUsable, rightFrame}));
+    for (const auto& [side, frame] :
+         {std::pair{"HALOMARK_XTERM_RIGHT", rightFrame}, {"HALOMARK_XTERM_LEFT", leftFrame}}) {
+        ASSERT_TRUE(activate(desktopXterm(side)));
+        EXPECT_TRUE(waitUntil([&] { return screens->mainScreen()->frame == frame; })) << side;
+    }
 }
 
-TEST_F(XcbScreenListTest, ReconfiguredMonitorsNotifyAndKeepTheirIdentifiers)
+TEST_F(XcbScreenListTest, ReconfiguredMonitorsKeepTheirIdentifiersAndPointsFollowXftDpi)
 {
-    struct RestoreMonitors
+    struct Restore
     {
-        ~RestoreMonitors()
+        ~Restore()
         {
-            sh("xrandr --delmonitor RIGHT >/dev/null 2>&1; "
+            sh("xprop -root -remove RESOURCE_MANAGER; xrandr --delmonitor RIGHT >/dev/null 2>&1; "
                "xrandr --setmonitor RIGHT 1280/338x800/211+1280+0 none");
         }
     } restore;
     const auto before = identifiers();
-
-    ASSERT_TRUE(sh("xrandr --delmonitor RIGHT"));
-    ASSERT_TRUE(waitUntil([&] { return screens->screens().size() == 1; }));
-    EXPECT_GE(notifications, 1);
-    EXPECT_EQ(identifiers(), std::vector<DisplayIdentifier>{before[0]});
-
+    ASSERT_NE(before[0], before[1]);
+    ASSERT_TRUE(notifiedAfter("xrandr --delmonitor RIGHT"));
+    EXPECT_TRUE(waitUntil([&] { return identifiers() == std::vector{before[0]}; }));
     // Back, 600 pixels high: top-aligned, so it now starts 200 points up.
-    const int notified = notifications;
-    ASSERT_TRUE(sh("xrandr --setmonitor RIGHT 1280/338x600/211+1280+0 none"));
-    ASSERT_TRUE(waitUntil([&] { return screens->screens().size() == 2; }));
-    EXPECT_GT(notifications, notified);
-    EXPECT_EQ(frames(), (std::vector<Rect>{leftFrame, Rect{1280, 200, 1280, 600}}));
-    EXPECT_EQ(identifiers(), before);
-}
+    ASSERT_TRUE(notifiedAfter("xrandr --setmonitor RIGHT 1280/338x600/211+1280+0 none"));
+    EXPECT_TRUE(waitUntil([&] { return identifiers() == before; }));
+    EXPECT_EQ(frames(), (std::vector{leftFrame, Rect{1280, 200, 1280, 600}}));
 
-TEST_F(XcbScreenListTest, PointsFollowXftDpi)
-{
-    struct RestoreResources
-    {
-        ~RestoreResources() { sh("xprop -root -remove RESOURCE_MANAGER"); }
-    } restore;
-    sim::SimMainLoop loop;
-    XcbInputState input(*connection, *screens, loop);
     ASSERT_TRUE(sh("xdotool mousemove 100 200"));
-    ASSERT_TRUE(waitUntil([&] {
-        loop.runDue(); // each check a pass of its own
-        return input.mouseLocation() == Point{100, 600};
-    }));
-
-    ASSERT_TRUE(sh("echo 'Xft.dpi: 192' | xrdb -nocpp -merge"));
-    ASSERT_TRUE(waitUntil([&] { return notifications > 0; }));
-    const auto all = screens->screens();
-    EXPECT_EQ(all[0].backingScaleFactor, 2.0);
-    EXPECT_EQ(frames(), (std::vector<Rect>{Rect{0, 0, 640, 400}, Rect{640, 0, 640, 400}}));
-    EXPECT_EQ(usableFrames(), (std::vector<Rect>{Rect{0, 15, 640, 385}, Rect{640, 0, 640, 400}}));
-    loop.runDue();
-    EXPECT_EQ(input.mouseLocation(), (Point{50, 300}));
-
-    const int before = notifications;
-    ASSERT_TRUE(sh("xprop -root -remove RESOURCE_MANAGER"));
-    ASSERT_TRUE(waitUntil([&] { return notifications > before; }));
-    EXPECT_EQ(frames(), (std::vector<Rect>{leftFrame, rightFrame}));
+    ASSERT_TRUE(notifiedAfter("echo 'Xft.dpi: 192' | xrdb -nocpp -merge"));
+    EXPECT_EQ(screens->screens()[0].backingScaleFactor, 2.0);
+    EXPECT_EQ(frames(), (std::vector{Rect{0, 0, 640, 400}, Rect{640, 100, 640, 300}}));
+    EXPECT_EQ(frames(true), (std::vector{Rect{0, 15, 640, 385}, Rect{640, 100, 640, 300}}));
+    EXPECT_TRUE(waitUntil([&] { return input->mouseLocation() == Point{50, 300}; }));
 }
 
-TEST_F(XcbScreenListTest, TheMainScreenHoldsTheActiveWindow)
+TEST_F(XcbScreenListTest, TheCompositorIsFollowedAsItStartsAndStops)
 {
-    const std::string left = desktopVariable("HALOMARK_XTERM_LEFT");
-    const std::string right = desktopVariable("HALOMARK_XTERM_RIGHT");
-    ASSERT_TRUE(sh("xdotool windowactivate --sync " + right));
-    EXPECT_TRUE(waitUntil([&] { return screens->mainScreen()->frame == rightFrame; }));
-    ASSERT_TRUE(sh("xdotool windowactivate --sync " + left));
-    EXPECT_TRUE(waitUntil([&] { return screens->mainScreen()->frame == leftFrame; }));
+    struct StopCompositor
+    {
+        ~StopCompositor() { desktopScript("compositor-stop"); }
+    } cleanup;
+    XcbCompositorMonitor monitor(*connection);
+    std::vector<bool> changes;
+    monitor.setChangeHandler([&](bool compositing) { changes.push_back(compositing); });
+    ASSERT_FALSE(monitor.isCompositing());
+    for (const std::string command : {"compositor-start", "compositor-stop", "compositor-start"}) {
+        const bool starts = command == "compositor-start";
+        ASSERT_TRUE(desktopScript(command));
+        EXPECT_TRUE(waitUntil([&] { return !changes.empty() && changes.back() == starts; }))
+            << command;
+        EXPECT_EQ(monitor.isCompositing(), starts);
+    }
+    EXPECT_EQ(changes, (std::vector<bool>{true, false, true}));
 }
 
 } // namespace

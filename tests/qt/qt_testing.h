@@ -1,19 +1,46 @@
-// Folders for the adapter tests: a temporary folder that every user may enter and read, and a
-// scope in which a folder refuses new files and removals even when the tests run as root.
+// What the Qt adapter's tests share: running Qt's event loop until something has happened
+// (the limit only keeps a failing test from hanging; no test depends on how long things
+// take), the messages Qt logs meanwhile, and folders that are readable or refuse changes.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <QtGlobal>
+
+#include <functional>
+#include <vector>
 
 namespace halomark::qt::testing {
 
+// Runs the loop until the condition holds or the limit passes; true when it holds.
+bool runEventsUntil(const std::function<bool()>& condition, int limitMilliseconds = 3000);
+
+// Runs the loop for the given time, whatever happens meanwhile.
+inline void runEventsFor(int milliseconds)
+{
+    runEventsUntil([] { return false; }, milliseconds);
+}
+
+// Collects the messages Qt logs while it lives.
+class MessageCapture
+{
+public:
+    MessageCapture();
+    ~MessageCapture();
+
+    // How many of them contain the text.
+    long count(const QString& text) const;
+
+private:
+    QtMessageHandler previous = nullptr;
+};
+
+// A temporary folder that every user may enter and read.
 class TestFolder
 {
 public:
     TestFolder();
-    bool isValid() const { return dir.isValid(); }
-    // The path of the given name inside the folder.
     QString path(const QString& name) const { return dir.filePath(name); }
     QString root() const { return dir.path(); }
 
@@ -29,8 +56,6 @@ class UnwritableFolder
 public:
     explicit UnwritableFolder(QString path);
     ~UnwritableFolder();
-    UnwritableFolder(const UnwritableFolder&) = delete;
-    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
 
     // Whether creating a file there really fails; tests check it so that they cannot pass
     // without the refusal they are about.

@@ -1,0 +1,195 @@
+// The drawing model the views share: paths, timing curves, animations and layers.
+#include "platform/path.h"
+#include "platform/shape_layer.h"
+#include "platform/timing_function.h"
+#include "sim/sim_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+#include <vector>
+
+namespace halomark {
+namespace {
+
+using Kind = PathSegment::Kind;
+constexpr double pi = std::numbers::pi;
+
+std::vector<Point> endPoints(const Path& path)
+{
+    std::vector<Point> ends;
+    for (const PathSegment& segment : path.segments()) {
+        if (segment.kind != Kind::close) {
+            const Point p = segment.endPoint();
+            ends.push_back({std::round(p.x * 1e6) / 1e6 + 0.0, std::round(p.y * 1e6) / 1e6 + 0.0});
+        }
+    }
+    return ends;
+}
+
+TEST(Path, ArcsEllipsesRoundedRectsAndSubpaths)
+{
+    Path clockwise; // the long way round: three quarters, each ending on the circle
+    clockwise.addArc({0, 0}, 10, 0, pi / 2, true);
+    EXPECT_EQ(endPoints(clockwise), (std::vector<Point>{{10, 0}, {0, -10}, {-10, 0}, {0, 10}}));
+    Path full; // a difference of 2 pi or more is a whole circle, not nothing
+    full.addArc({5, 5}, 5, 0, 2 * pi, false);
+    EXPECT_EQ(endPoints(full), (std::vector<Point>{{10, 5}, {5, 10}, {0, 5}, {5, 0}, {10, 5}}));
+    Path joined; // from an existing point a line leads to the arc's start
+    joined.moveTo({-20, 0});
+    joined.addArc({0, 0}, 10, pi, 3 * pi / 2, false);
+    EXPECT_EQ(joined.segments()[1].kind, Kind::lineTo);
+    EXPECT_EQ(endPoints(joined), (std::vector<Point>{{-20, 0}, {-10, 0}, {0, -10}}));
+
+    Path ellipse; // counter-clockwise from the rightmost point, the top next
+    ellipse.addEllipse(Rect{10, 20, 104, 60});
+    EXPECT_EQ(endPoints(ellipse),
+              (std::vector<Point>{{114, 50}, {62, 80}, {10, 50}, {62, 20}, {114, 50}}));
+
+    Path rounded; // corners limited to half the height; the rectangle normalised
+    rounded.addRoundedRect(Rect{110, 4, -100, -4}, 5, 5);
+    EXPECT_EQ(rounded.boundingBox(), Rect(10, 0, 100, 4));
+    EXPECT_EQ(endPoints(rounded)[0], Point(15, 0));
+    EXPECT_EQ(endPoints(rounded)[2], Point(110, 2));
+    Path dot; // a zero-size rectangle: a closed outline at one point
+    dot.addRoundedRect(Rect{30, 40, 0, 0}, 5, 5);
+    EXPECT_EQ(dot.boundingBox(), Rect(30, 40, 0, 0));
+    EXPECT_EQ(dot.segments().back().kind, Kind::close);
+
+    Path path;
+    path.lineTo({1, 1}); // no current point: starts a subpath
+    path.lineTo({5, 1});
+    path.closeSubpath();
+    path.closeSubpath(); // closing twice adds nothing
+    path.lineTo({3, 4}); // after a close a new subpath starts at the closed one's start
+    EXPECT_EQ(path.segments(), (std::vector<PathSegment>{{Kind::moveTo, {Point{1, 1}}},
+                                                         {Kind::lineTo, {Point{5, 1}}},
+                                                         {Kind::close, {}},
+                                                         {Kind::moveTo, {Point{1, 1}}},
+                                                         {Kind::lineTo, {Point{3, 4}}}}));
+    EXPECT_EQ(Path{}.boundingBox(), Rect{});
+}
+
+TEST(TimingFunction, SolvedValuesLieOnTheCurveAndGrowAcrossTheWholeRange)
+{
+    // The views' curves are checked against independent values where they are used; here
+    // the solver is checked over the whole range, the flat ends of the ease curves included.
+    for (const TimingFunction& curve : {TimingFunction::easeIn(), TimingFunction::easeOut(),
+                                        TimingFunction{{0.9, 0.1}, {0.1, 0.9}}}) {
+        double worst = 0;
+        double previous = 0;
+        bool growing = true;
+        for (int i = 0; i <= 20000; ++i) {
+            const Point p = curve.pointAt(i / 20000.0);
+            worst = std::max(worst, std::abs(curve.value(p.x) - p.y));
+            const double y = curve.value(i / 20000.0);
+            growing = growing && y >= previous - 1e-12;
+            previous = y;
+        }
+        EXPECT_LT(worst, 1e-6);
+        EXPECT_TRUE(growing);
+        EXPECT_EQ(std::pair(curve.value(-0.5), curve.value(7)), std::pair(0.0, 1.0));
+    }
+    EXPECT_NEAR(TimingFunction::easeIn().value(0.75), 0.6218618691748902, 1e-9);
+}
+
+AnimationGroup fadeGroup(double begin, double duration, FillMode fill, bool removedOnCompletion)
+{
+    AnimationGroup group;
+    group.animations = {BasicAnimation{key_paths::opacity, 1, 0, {}}};
+    group.beginTime = begin;
+    group.duration = duration;
+    group.fillMode = fill;
+    group.removedOnCompletion = removedOnCompletion;
+    return group;
+}
+
+TEST(Animation, GroupsFollowFillModeAndRemovalAndKeyTimesOfTheWrongLengthAreEven)
+{
+    const auto held = fadeGroup(10, 2, FillMode::forwards, false);
+    EXPECT_EQ(held.fractionAt(9.999), std::nullopt);
+    EXPECT_EQ(held.fractionAt(10), 0.0);
+    EXPECT_DOUBLE_EQ(*held.fractionAt(11.5), 0.75);
+    EXPECT_EQ(held.fractionAt(100), 1.0);
+    EXPECT_TRUE(held.isRunning(11.999));
+    EXPECT_FALSE(held.isRunning(12));
+    // Removed on completion, a forward fill holds nothing; without a forward fill neither.
+    EXPECT_EQ(fadeGroup(10, 2, FillMode::forwards, true).fractionAt(12), std::nullopt);
+    EXPECT_EQ(fadeGroup(10, 2, FillMode::removed, false).fractionAt(12), std::nullopt);
+    EXPECT_EQ(fadeGroup(10, 2, FillMode::backwards, false).fractionAt(3), 0.0);
+    EXPECT_EQ(fadeGroup(10, 2, FillMode::both, false).fractionAt(13), 1.0);
+
+    // Keyframe values along their curves are checked with the ring; key times of the wrong
+    // length are spaced evenly.
+    KeyframeAnimation steps;
+    steps.values = {0, 1, 0.5};
+    steps.keyTimes = {0, 1};
+    EXPECT_NEAR(*steps.valueAt(0.75), 0.75, 1e-12);
+    EXPECT_EQ(KeyframeAnimation{}.valueAt(0.5), std::nullopt);
+}
+
+TEST(Layer, TreesPresentationAndRendering)
+{
+    auto root = std::make_shared<Layer>();
+    auto other = std::make_shared<Layer>();
+    auto ring = std::make_shared<ShapeLayer>();
+    auto spare = std::make_shared<ShapeLayer>();
+    root->addSublayer(spare);
+    other->addSublayer(ring);
+    root->addSublayer(ring); // moves, it is not shared
+    EXPECT_TRUE(other->sublayers().empty());
+    EXPECT_EQ(ring->superlayer(), root.get());
+    std::weak_ptr<Layer> weakSpare = spare;
+    spare->removeFromSuperlayer();
+    spare.reset(); // the superlayer held the other reference
+    EXPECT_TRUE(weakSpare.expired());
+
+    // A later group's opacity wins over an earlier one's (the ring's tests follow a whole
+    // presentation); a group added under a used key replaces it and goes last.
+    ring->addAnimation(fadeGroup(1, 1, FillMode::forwards, false), "fade");
+    ring->addAnimation(fadeGroup(0, 10, FillMode::removed, true), "grow");
+    ring->addAnimation(fadeGroup(1, 2, FillMode::removed, true), "shrink");
+    ring->addAnimation(fadeGroup(0, 10, FillMode::removed, true), "grow");
+    EXPECT_EQ(ring->animationKeys(), (std::vector<std::string>{"fade", "shrink", "grow"}));
+    EXPECT_NEAR(ring->presentation(2).opacity, 0.8, 1e-9);
+    ring->removeAllAnimations();
+    EXPECT_EQ(ring->animation("fade"), nullptr);
+
+    // Rendering scales about the layer's centre and multiplies opacities.
+    root->frame = Rect{0, 0, 400, 300};
+    root->opacity = 0.5;
+    ring->opacity = 1;
+    ring->frame = Rect{10, 20, 100, 50};
+    ring->path.addEllipse(Rect{0, 0, 100, 50});
+    ring->fillColor = Color::clearColor();
+    ring->strokeColor = Color::sRGB(1, 0, 0, 0.9);
+    ring->lineWidth = 4;
+    AnimationGroup shrink;
+    shrink.animations = {BasicAnimation{key_paths::scale, 1, 0, {}}};
+    shrink.duration = 1;
+    ring->addAnimation(shrink, "shrink");
+    sim::SimCanvas canvas;
+    root->render(canvas, 0.5);
+    EXPECT_EQ(canvas.saveDepth(), 0);
+    ASSERT_EQ(canvas.drawings().size(), 1u); // clear fill and clear background: not drawn
+    const auto stroke = canvas.strokes().at(0);
+    EXPECT_EQ(stroke.bounds(), Rect(35, 32.5, 50, 25));
+    EXPECT_DOUBLE_EQ(stroke.lineWidth(), 2);
+    EXPECT_DOUBLE_EQ(stroke.opacity, 0.5);
+    EXPECT_EQ(root->animatedBounds(), Rect(5, 15, 110, 60)); // the whole stroke, plus a point
+    EXPECT_TRUE(root->isAnimating(0.99));
+    EXPECT_FALSE(root->isAnimating(1));
+    canvas.clear();
+    root->hidden = true;
+    root->render(canvas, 0.5);
+    root->hidden = false;
+    root->opacity = 0;
+    root->render(canvas, 0.5);
+    EXPECT_TRUE(canvas.calls().empty());
+}
+
+} // namespace
+} // namespace halomark

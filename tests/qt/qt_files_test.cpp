@@ -1,0 +1,282 @@
+// The files the program keeps: the settings as JSON read and written as written, values
+// keeping their types, keys of other tools kept, and no file ever lost whether it cannot be
+// parsed or cannot be written; launch at login as an XDG autostart entry, its state read back
+// from entries written by anyone, the program's path quoted as the format wants, and refusals
+// that say which path and why.
+#include "qt/json_value.h"
+#include "qt/qt_settings_store.h"
+#include "qt/xdg_autostart_login_item_service.h"
+#include "qt/xdg_paths.h"
+
+#include "qt_testing.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace halomark::qt {
+namespace {
+
+using testing::readFile;
+using testing::UnwritableFolder;
+using testing::writeFile;
+
+TEST(JsonValue, DecodesEscapesAndRefusesWhatIsNotExactlyOneValue)
+{
+    const auto text = parseJson(R"("q\" b\\ s\/ \b\f\n\r\t \u00e9 \ud83d\ude00 \udc00")");
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->text, "q\" b\\ s/ \b\f\n\r\t \xC3\xA9 \xF0\x9F\x98\x80 \xEF\xBF\xBD");
+
+    for (const char* bad : {"",        "{",           "{\"a\":1,}", "[1,]",   "[1 2]",
+                            "{a:1}",   "01",          "1.",         ".5",     "-",
+                            "1e",      "+1",          "tru",        "\"open", "\"tab\there\"",
+                            "\"\\x\"", "\"\\u12G4\"", "{} {}",      "NaN",    "'single'"}) {
+        EXPECT_FALSE(parseJson(bad).has_value()) << bad;
+    }
+    EXPECT_FALSE(parseJson(std::string(300, '[') + std::string(300, ']')).has_value());
+    EXPECT_TRUE(parseJson(std::string(200, '[') + std::string(200, ']')).has_value());
+}
+
+class QtSettingsStoreTest : public ::testing::Test
+{
+protected:
+    QStringList keptAside() const
+    {
+        return QDir(folder).entryList({"settings.json.corrupt-*"}, QDir::Files, QDir::Name);
+    }
+
+    testing::TestFolder root;
+    const QString folder = root.path("halomark");
+    const QString path = folder + "/settings.json";
+    testing::MessageCapture warnings;
+};
+
+TEST_F(QtSettingsStoreTest, ValuesKeepTheirTypesAndKeysOfOtherToolsSurviveARewrite)
+{
+    writeFile(path, "\xEF\xBB\xBF"
+                    R"({"Other.list": [1, 2.0, {"n": null, "r": 5E-1}], "Other.huge": 1e400,
+                        "Other.flag": true, "Halomark.language": "fr"})");
+    const std::string text = "zh \"quoted\" \\ back\nslash\t\x01 é 中";
+    {
+        QtSettingsStore store(path);
+        EXPECT_EQ(store.stringForKey("Halomark.language"), "fr");
+        store.setString("Halomark.language", text);
+        store.setBool("bool", false);
+        store.setInteger("beyondDoublePrecision", (std::int64_t{1} << 53) + 1);
+        store.setDouble("double", 2.0);
+        store.setDouble("sum", 0.1 + 0.2);
+        store.set("other", OtherSettingValue{"[1,2.5,\"x\"]"});
+        store.setInteger("removed", 1);
+        store.remove("removed");
+    }
+    const QtSettingsStore fresh(path);
+    EXPECT_EQ(fresh.object("Other.list"),
+              SettingValue{OtherSettingValue{R"([1,2.0,{"n":null,"r":5E-1}])"}});
+    EXPECT_EQ(fresh.object("Other.huge"), SettingValue{OtherSettingValue{"1e400"}});
+    EXPECT_EQ(fresh.object("Other.flag"), SettingValue{true});
+    EXPECT_EQ(fresh.object("Halomark.language"), SettingValue{text});
+    EXPECT_EQ(fresh.object("bool"), SettingValue{false});
+    EXPECT_EQ(fresh.object("beyondDoublePrecision"), SettingValue{(std::int64_t{1} << 53) + 1});
+    EXPECT_EQ(fresh.object("double"), SettingValue{2.0});
+    EXPECT_EQ(fresh.object("sum"), SettingValue{0.1 + 0.2}) << "written to the last digit";
+    EXPECT_EQ(fresh.object("other"), SettingValue{OtherSettingValue{"[1,2.5,\"x\"]"}});
+    EXPECT_FALSE(fresh.hasValue("removed"));
+    EXPECT_EQ(warnings.count(""), 0);
+}
+
+TEST_F(QtSettingsStoreTest, AnUnparsableFileIsKeptAsideOrElseNeverWrittenOver)
+{
+    const QByteArray broken = R"({"Halomark.language": "fr",,)";
+    writeFile(path, broken);
+    {
+        QtSettingsStore store(path);
+        EXPECT_FALSE(store.hasValue("Halomark.language"));
+        ASSERT_EQ(keptAside().size(), 1);
+        const QString aside = folder + "/" + keptAside().first();
+        EXPECT_EQ(readFile(aside), broken);
+        EXPECT_EQ(warnings.count(""), 1);
+        EXPECT_EQ(warnings.count(aside), 1);
+        store.setString("Halomark.language", "de");
+        EXPECT_EQ(QtSettingsStore(path).stringForKey("Halomark.language"), "de");
+    }
+    // Valid JSON that is no dictionary, found within the same second: a name of its own.
+    writeFile(path, "[1, 2]");
+    EXPECT_FALSE(QtSettingsStore(path).hasValue("Halomark.language"));
+    ASSERT_EQ(keptAside().size(), 2);
+    EXPECT_EQ(readFile(folder + "/" + keptAside().first()) +
+                  readFile(folder + "/" + keptAside().last()),
+              broken + "[1, 2]");
+
+    // When it cannot be moved aside, this store keeps its hands off it for good.
+    writeFile(path, broken);
+    std::optional<QtSettingsStore> store;
+    {
+        UnwritableFolder readOnly(folder);
+        ASSERT_TRUE(readOnly.refusesNewFiles());
+        store.emplace(path);
+    }
+    store->setString("Halomark.language", "de");
+    EXPECT_EQ(store->stringForKey("Halomark.language"), "de");
+    EXPECT_EQ(readFile(path), broken);
+    EXPECT_EQ(keptAside().size(), 2);
+    EXPECT_EQ(warnings.count(""), 3);
+}
+
+TEST_F(QtSettingsStoreTest, AWriteThatFailsLosesNothingOnDiskAndIsReportedOnce)
+{
+    QtSettingsStore(path).setString("keep", "me");
+    const QByteArray before = readFile(path);
+    {
+        UnwritableFolder readOnly(folder);
+        ASSERT_TRUE(readOnly.refusesNewFiles());
+        QtSettingsStore store(path);
+        store.remove("keep");
+        store.setDouble("red", 0.5);
+        EXPECT_EQ(store.object("red"), SettingValue{0.5}) << "the process goes on with them";
+        EXPECT_FALSE(store.hasValue("keep"));
+        EXPECT_EQ(warnings.count(path), 1) << "a failing write is reported once";
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
+
+    // A settings folder that cannot even be created: the changes stay in memory.
+    UnwritableFolder readOnlyParent(root.root());
+    ASSERT_TRUE(readOnlyParent.refusesNewFiles());
+    QtSettingsStore unsaved(root.path("missing/settings.json"));
+    unsaved.setInteger("count", 3);
+    EXPECT_EQ(unsaved.integerForKey("count"), 3);
+    EXPECT_FALSE(QFile::exists(root.path("missing")));
+}
+
+TEST(XdgConfigHome, IsTheVariableWhenAbsoluteAndOtherwiseTheHomeConfigFolder)
+{
+    qputenv("XDG_CONFIG_HOME", "/tmp/config-home/");
+    EXPECT_EQ(QtSettingsStore::defaultFilePath(), "/tmp/config-home/halomark/settings.json");
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(xdgConfigHome(), QDir::homePath() + "/.config");
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(QtSettingsStore::defaultFilePath(),
+              QDir::homePath() + "/.config/halomark/settings.json");
+}
+
+class XdgAutostartTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { writeFile(program, "#!/bin/sh\n"); }
+    QString execLine() const
+    {
+        for (const QString& line : QString::fromUtf8(readFile(service.entryPath())).split('\n')) {
+            if (line.startsWith("Exec=")) {
+                return line;
+            }
+        }
+        return {};
+    }
+    QStringList entries() const { return QDir(autostart).entryList(QDir::Files | QDir::Hidden); }
+
+    testing::TestFolder folder;
+    const QString autostart = folder.path("config/autostart");
+    const QString program = folder.path("bin/halomark");
+    XdgAutostartLoginItemService service{autostart, program};
+};
+
+TEST_F(XdgAutostartTest, TheStateIsReadBackFromEntriesWrittenByAnyone)
+{
+    EXPECT_EQ(service.entryPath(), autostart + "/halomark.desktop");
+    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(service.unregisterItem(), std::nullopt) << "removing no entry is no failure";
+    EXPECT_EQ(service.registerItem(), std::nullopt);
+    EXPECT_EQ(service.status(), LoginItemStatus::enabled);
+    EXPECT_EQ(execLine(), "Exec=" + program);
+
+    const QString link = folder.path("halomark-link");
+    ASSERT_TRUE(QFile::link(program, link));
+    using enum LoginItemStatus;
+    const std::pair<const char*, LoginItemStatus> cases[] = {
+        {"[Desktop Entry]\nType=Application\nExec=%1\nHidden=true\n", requiresApproval},
+        {"[Desktop Entry]\nExec=%1\nX-GNOME-Autostart-enabled=false\n", requiresApproval},
+        {"[Desktop Entry]\nExec=%1\nHidden = false\nX-GNOME-Autostart-enabled=true\n", enabled},
+        {"# by hand\n[Desktop Entry]\nExec=\"%1\" --quiet %u\n", enabled},
+        {"[Desktop Entry]\nExec=/usr/bin/something-else %1\n", notRegistered},
+        {"[Desktop Action Other]\nExec=%1\n[Desktop Entry]\nExec=true\n", notRegistered},
+        {"[Desktop Entry]\nExec=\"%1\n", notRegistered},
+        {"[Desktop Entry]\nExec=%2\n", enabled}, // the same program through a link
+    };
+    for (const auto& [entry, status] : cases) {
+        writeFile(service.entryPath(),
+                  QString(entry).replace("%1", program).replace("%2", link).toUtf8());
+        EXPECT_EQ(service.status(), status) << entry;
+    }
+    EXPECT_EQ(XdgAutostartLoginItemService(autostart, std::nullopt).status(), notFound)
+        << "without this program's own path nothing can be told";
+
+    // Registering replaces a switched-off entry.
+    writeFile(service.entryPath(),
+              ("[Desktop Entry]\nExec=" + program + "\nHidden=true\n").toUtf8());
+    EXPECT_EQ(service.registerItem(), std::nullopt);
+    EXPECT_EQ(service.status(), enabled);
+    EXPECT_EQ(entries(), QStringList{"halomark.desktop"});
+    EXPECT_EQ(service.unregisterItem(), std::nullopt);
+    EXPECT_EQ(service.status(), notRegistered);
+}
+
+TEST_F(XdgAutostartTest, ProgramPathsWithReservedCharactersAreQuotedAndReadBack)
+{
+    const QString spaced = folder.path("My Apps/100% \"halo\"");
+    writeFile(spaced, "#!/bin/sh\n");
+    ASSERT_EQ(XdgAutostartLoginItemService(autostart, spaced).registerItem(), std::nullopt);
+    // Quoted, with the quote escaped, the backslash of that escape escaped again as every
+    // backslash of a value is, and the percent sign doubled.
+    EXPECT_EQ(execLine(), "Exec=\"" + folder.root() + "/My Apps/100%% \\\\\"halo\\\\\"\"");
+    EXPECT_EQ(XdgAutostartLoginItemService(autostart, spaced).status(), LoginItemStatus::enabled);
+    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered) << "another program's entry";
+
+    for (const char* name : {"back\\slash$dollar`tick", "tab\there", "semi;colon's"}) {
+        XdgAutostartLoginItemService odd(autostart, folder.path(name));
+        ASSERT_EQ(odd.registerItem(), std::nullopt) << name;
+        EXPECT_EQ(odd.status(), LoginItemStatus::enabled) << execLine().toStdString();
+    }
+}
+
+TEST_F(XdgAutostartTest, RefusalsSayWhichPathAndWhy)
+{
+    const auto denied = [](const QString& folder, auto call, const QString& path) {
+        testing::UnwritableFolder readOnly(folder);
+        EXPECT_TRUE(readOnly.refusesNewFiles()) << "the refusal this is about did not happen";
+        const QString error = QString::fromStdString(call().value_or("no error"));
+        EXPECT_TRUE(error.contains(path) && error.contains("Permission denied"))
+            << error.toStdString();
+    };
+    const auto registering = [&] { return service.registerItem(); };
+    QDir().mkpath(folder.path("config"));
+    denied(folder.path("config"), registering, autostart); // the folder cannot be made
+    QDir().mkpath(autostart);
+    denied(autostart, registering, service.entryPath()); // the folder takes no new file
+    EXPECT_TRUE(entries().isEmpty()) << "nothing half-written is left behind";
+    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered);
+    ASSERT_EQ(service.registerItem(), std::nullopt);
+    denied(
+        autostart, [&] { return service.unregisterItem(); }, service.entryPath());
+    EXPECT_EQ(service.status(), LoginItemStatus::enabled);
+
+    // A file stands where the configuration folder should be.
+    writeFile(folder.path("plain"), "x");
+    XdgAutostartLoginItemService blocked(folder.path("plain/autostart"), program);
+    EXPECT_TRUE(QString::fromStdString(blocked.registerItem().value_or(""))
+                    .contains(folder.path("plain/autostart")));
+    EXPECT_EQ(blocked.status(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(blocked.unregisterItem(), std::nullopt);
+
+    // Without this program's path there is nothing to register.
+    XdgAutostartLoginItemService unknown(autostart, std::nullopt);
+    EXPECT_TRUE(
+        QString::fromStdString(unknown.registerItem().value_or("")).contains(unknown.entryPath()));
+}
+
+} // namespace
+} // namespace halomark::qt

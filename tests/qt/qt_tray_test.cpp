@@ -1,0 +1,296 @@
+// The tray and what it opens: the core's menu shown as a QMenu with marks, enabled states,
+// submenus and the Quit shortcut, chosen items reported as they were shown and refilled only
+// after the core rebuilt the menu; the modal alert; and the colour panel.
+#include "qt/qt_alerts.h"
+#include "qt/qt_color_panel.h"
+#include "qt/qt_menu.h"
+
+#include "qt_testing.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace halomark::qt {
+namespace {
+
+using testing::runEventsUntil;
+
+class RecordingTarget final : public MenuActionTarget
+{
+public:
+    void performMenuAction(const MenuItem& sender) override
+    {
+        chosen.push_back(sender);
+        onChoice();
+    }
+    std::vector<MenuItem> chosen;
+    std::function<void()> onChoice = [] {};
+};
+
+MenuItem entry(const std::shared_ptr<RecordingTarget>& target, std::string title, MenuAction action,
+               bool on = false, bool enabled = true, std::shared_ptr<Menu> submenu = nullptr)
+{
+    MenuItem item;
+    item.title = std::move(title);
+    item.action = action;
+    item.target = target;
+    item.state = on ? MenuItemState::on : MenuItemState::off;
+    item.enabled = enabled;
+    item.submenu = std::move(submenu);
+    item.keyEquivalent = action == MenuAction::quit ? "q" : "";
+    return item;
+}
+
+QStringList texts(const QMenu* menu)
+{
+    QStringList result;
+    for (const QAction* action : menu->actions()) {
+        result << (action->isSeparator() ? QString("---") : action->text());
+    }
+    return result;
+}
+
+// The core's menu as plain data, shown as a QMenu: a switch that is on, a disabled one, a
+// disabled parent of a submenu, a separator, a title with an ampersand and the Quit item.
+TEST(QtMenu, ShowsMarksStatesAndSubmenusReportsChoicesAndRefillsOnlyAfterARebuild)
+{
+    using enum MenuAction;
+    auto target = std::make_shared<RecordingTarget>();
+    auto shortcuts = std::make_shared<Menu>("Range Selection");
+    shortcuts->addItem(entry(target, "Off", selectRangeSelectionShortcut, true));
+    auto core = std::make_shared<Menu>();
+    for (const MenuItem& item :
+         {entry(target, "Enable", toggleMonitoring, true),
+          entry(target, "Highlight", toggleFocusCue, true, false),
+          entry(target, "Range Selection", selectRangeSelectionShortcut, false, false, shortcuts),
+          MenuItem::separator(), entry(target, "Privacy & Support", openSupport),
+          entry(target, "Quit Halomark", quit)}) {
+        core->addItem(item);
+    }
+    QtMenu shown(core);
+    QMenu* menu = shown.qMenu();
+    const QList<QAction*> top = menu->actions();
+    EXPECT_EQ(texts(menu), (QStringList{"Enable", "Highlight", "Range Selection", "---",
+                                        "Privacy && Support", "Quit Halomark"}));
+    EXPECT_EQ(top[4]->iconText(), "Privacy & Support") << "no mnemonic marker";
+    EXPECT_TRUE(top[0]->isChecked() && top[0]->isEnabled());
+    EXPECT_TRUE(top[1]->isChecked()) << "a disabled switch still shows that it is on";
+    EXPECT_FALSE(top[1]->isEnabled());
+    EXPECT_FALSE(top[4]->isCheckable()) << "an item that is off shows no mark";
+    EXPECT_FALSE(top[2]->isEnabled()) << "a disabled parent keeps its submenu closed";
+    ASSERT_NE(top[2]->menu<QMenu*>(), nullptr);
+    EXPECT_TRUE(top[2]->menu<QMenu*>()->actions()[0]->isChecked());
+    EXPECT_EQ(top[5]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_TRUE(top[5]->isShortcutVisibleInContextMenu());
+
+    top[1]->trigger(); // disabled: reports nothing
+    // The target rebuilds the menu while the action runs, as the core does.
+    target->onChoice = [&] {
+        core->removeAllItems();
+        core->addItem(entry(target, "Enable", toggleMonitoring));
+        core->addItem(entry(target, "Quit Halomark", quit));
+    };
+    const QPointer<QAction> first = top[0];
+    first->trigger();
+    EXPECT_FALSE(first.isNull()) << "the triggered action must outlive its own signal";
+    ASSERT_EQ(target->chosen.size(), 1u);
+    EXPECT_EQ(target->chosen[0].action, toggleMonitoring);
+    EXPECT_EQ(target->chosen[0].state, MenuItemState::on) << "the item as shown, not toggled";
+    target->onChoice = [] {};
+    QPointer<QAction> refilled;
+    for (int opening = 0; opening < 2; ++opening) {
+        menu->popup(QPoint(10, 10));
+        ASSERT_TRUE(runEventsUntil([&] { return menu->isVisible(); }));
+        EXPECT_EQ(texts(menu), (QStringList{"Enable", "Quit Halomark"}));
+        EXPECT_FALSE(menu->actions()[0]->isChecked());
+        if (refilled) {
+            EXPECT_EQ(menu->actions()[0], refilled.data()) << "refilled without a rebuild";
+        }
+        refilled = menu->actions()[0];
+        menu->hide();
+    }
+    // A change inside a submenu alone is seen too.
+    auto more = std::make_shared<Menu>("More");
+    core->addItem(entry(target, "More", openSupport, false, true, more));
+    EXPECT_TRUE(shown.sync());
+    more->addItem(entry(target, "Support", openSupport));
+    EXPECT_TRUE(shown.sync());
+    EXPECT_EQ(texts(menu->actions()[2]->menu<QMenu*>()), QStringList{"Support"});
+    EXPECT_FALSE(shown.sync());
+    target.reset();
+    menu->actions()[0]->trigger(); // a target that has gone hears nothing, and nothing breaks
+}
+
+TEST(QtMenu, ControlQWhileTheMenuOrASubmenuIsOpenClosesItAndChoosesAnEnabledQuit)
+{
+    auto target = std::make_shared<RecordingTarget>();
+    auto submenu = std::make_shared<Menu>("Language");
+    submenu->addItem(entry(target, "Deutsch", MenuAction::selectLanguage));
+    auto core = std::make_shared<Menu>();
+    core->addItem(entry(target, "Language", MenuAction::selectLanguage, false, true, submenu));
+    core->addItem(entry(target, "Quit Halomark", MenuAction::quit));
+    QtMenu shown(core);
+    QMenu* menu = shown.qMenu();
+    QMenu* languages = menu->actions()[0]->menu<QMenu*>();
+    auto disabledCore = std::make_shared<Menu>();
+    disabledCore->addItem(entry(target, "Quit Halomark", MenuAction::quit, false, false));
+    QtMenu disabled(disabledCore);
+    const struct
+    {
+        QMenu* open;
+        QMenu* receiver;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::size_t chosen;
+        bool closes;
+    } cases[] = {
+        {menu, menu, Qt::Key_Q, Qt::NoModifier, 0, false},      // Q alone is no shortcut
+        {menu, menu, Qt::Key_W, Qt::ControlModifier, 0, false}, // nor another Control key
+        {menu, languages, Qt::Key_Q, Qt::ControlModifier, 1, true},
+        {disabled.qMenu(), disabled.qMenu(), Qt::Key_Q, Qt::ControlModifier, 1, false},
+    };
+    for (const auto& c : cases) {
+        c.open->popup(QPoint(10, 10));
+        if (c.receiver != c.open) {
+            c.receiver->popup(QPoint(200, 10));
+        }
+        ASSERT_TRUE(runEventsUntil([&] { return c.receiver->isVisible(); }));
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers);
+        QCoreApplication::sendEvent(c.receiver, &press);
+        ASSERT_EQ(target->chosen.size(), c.chosen);
+        if (c.closes) {
+            EXPECT_EQ(target->chosen.back().action, MenuAction::quit);
+        }
+        EXPECT_EQ(c.open->isVisible(), !c.closes);
+        EXPECT_EQ(c.receiver->isVisible(), !c.closes);
+        c.receiver->hide();
+        c.open->hide();
+    }
+}
+
+// The buttons' texts as the user sees them, left to right, and the one at an index.
+QStringList buttonTexts(QMessageBox& box, int index = -1)
+{
+    QList<QAbstractButton*> buttons = box.buttons();
+    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+        return a->mapToGlobal(QPoint(0, 0)).x() < b->mapToGlobal(QPoint(0, 0)).x();
+    });
+    QStringList texts;
+    for (QAbstractButton* button : buttons) {
+        texts << button->text();
+    }
+    if (index >= 0) {
+        buttons.at(index)->click();
+    }
+    return texts;
+}
+
+TEST(QtAlerts, ShowsTheAlertAndAnswersWithOneThousandPlusTheIndexOfTheButtonClicked)
+{
+    QtAlerts alerts;
+    const std::pair<AlertStyle, QMessageBox::Icon> styles[] = {
+        {AlertStyle::informational, QMessageBox::Information},
+        {AlertStyle::critical, QMessageBox::Critical},
+        {AlertStyle::warning, QMessageBox::Warning}};
+    for (int index = 0; index < 3; ++index) {
+        alerts.setShownHandler([&](QMessageBox& box) {
+            EXPECT_TRUE(box.isVisible());
+            EXPECT_EQ(QStringList({box.windowTitle(), box.text(), box.informativeText()}),
+                      QStringList({"Halomark", "Title", "Message"}));
+            EXPECT_EQ(box.icon(), styles[index].second);
+            EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
+            EXPECT_TRUE(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            ASSERT_NE(box.defaultButton(), nullptr);
+            EXPECT_EQ(box.defaultButton()->text(), "Open");
+            EXPECT_EQ(buttonTexts(box, index), (QStringList{"Open", "Later", "Close"}));
+        });
+        EXPECT_EQ(alerts.runModal(
+                      Alert{"Title", "Message", styles[index].first, {"Open", "Later", "Close"}}),
+                  1000 + index);
+    }
+
+    // Leaving must never open the page: Escape and closing answer with the last button.
+    alerts.setShownHandler([](QMessageBox& box) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&box, &escape);
+    });
+    const Alert three{"Title", "Message", AlertStyle::informational, {"Open", "Later", "Close"}};
+    EXPECT_EQ(alerts.runModal(three), 1002);
+    EXPECT_EQ(alerts.runModal(Alert{"About", "m", AlertStyle::informational, {"OK"}}), 1000);
+    alerts.setShownHandler([](QMessageBox& box) { box.close(); });
+    EXPECT_EQ(alerts.runModal(three), 1002);
+}
+
+class RecordingColorTarget final : public ColorPanelTarget
+{
+public:
+    void customColorChanged(ColorPanel& sender) override { reported.push_back(sender.color()); }
+    std::vector<Color> reported;
+};
+
+bool near(const Color& a, const Color& b)
+{
+    return std::abs(a.red - b.red) < 1e-3 && std::abs(a.green - b.green) < 1e-3 &&
+           std::abs(a.blue - b.blue) < 1e-3 && std::abs(a.alpha - b.alpha) < 1e-3;
+}
+
+TEST(QtColorPanel, ColoursCrossOverAndWhileContinuousEveryUserChangeIsReportedElseTheLast)
+{
+    {
+        QtColorPanel panel;
+        panel.setColor(Color::white(0.6)); // survives the dialog's eight bits exactly
+        EXPECT_DOUBLE_EQ(panel.color().red, 0.6) << "read back to double, not through float";
+        EXPECT_TRUE(near(panel.color(), Color::sRGB(0.6, 0.6, 0.6)));
+        panel.setColor(Color::calibratedRGB(1.0, 0.0, 0.2));
+        EXPECT_TRUE(near(panel.color(), Color::sRGB(1.0, 0.0, 0.2)));
+        panel.setColor(Color::patternColor()); // ignored
+        EXPECT_TRUE(near(panel.color(), Color::sRGB(1.0, 0.0, 0.2)));
+    }
+    for (const bool continuous : {true, false}) {
+        SCOPED_TRACE(continuous);
+        QtColorPanel panel;
+        auto target = std::make_shared<RecordingColorTarget>();
+        panel.setContinuous(continuous);
+        panel.setColor(Color::deviceRGB(0.2, 0.4, 0.8)); // set by the program: not reported
+        panel.setTarget(target);
+        panel.orderFront();
+        EXPECT_EQ(panel.dialog().windowModality(), Qt::NonModal);
+        EXPECT_TRUE(near(panel.color(), Color::sRGB(0.2, 0.4, 0.8)));
+        // What the user's drag in the dialog does.
+        for (const QColor& color : {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)}) {
+            panel.dialog().setCurrentColor(color);
+        }
+        EXPECT_EQ(target->reported.size(), continuous ? 3u : 0u);
+        panel.dialog().close();
+        ASSERT_EQ(target->reported.size(), continuous ? 3u : 1u);
+        EXPECT_TRUE(near(target->reported.back(), Color::sRGB(0, 0, 1)));
+        EXPECT_EQ(target->reported.back().space, ColorSpace::sRGB);
+        // Opened and closed again without a change: nothing; a target that has gone hears
+        // nothing, and nothing breaks.
+        panel.orderFront();
+        panel.dialog().close();
+        EXPECT_EQ(target->reported.size(), continuous ? 3u : 1u);
+        target.reset();
+        panel.orderFront();
+        panel.dialog().setCurrentColor(QColor(9, 9, 9));
+        panel.dialog().close();
+    }
+}
+
+} // namespace
+} // namespace halomark::qt

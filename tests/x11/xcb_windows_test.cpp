@@ -1,0 +1,206 @@
+// The window list, the focused window and the frontmost application on the real desktop,
+// read through the one window reader the program shares between them.
+#include "adapters.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace halomark::x11 {
+namespace {
+
+using namespace testing;
+namespace o = window_list_options;
+namespace e = accessibility_errors;
+namespace a = accessibility_attributes;
+
+std::optional<std::int64_t> integer(const std::optional<RecordValue>& value)
+{
+    const auto* number = value ? std::get_if<RecordNumber>(&*value) : nullptr;
+    return number ? std::optional{number->integerValue()} : std::nullopt;
+}
+
+class XcbWindowsTest : public AdaptersTest
+{
+protected:
+    // The listed windows among the given ones, in list order, read in a turn of their own.
+    std::vector<xcb_window_t> listed(const std::vector<xcb_window_t>& windows,
+                                     WindowListOptions options = o::onScreenOnly |
+                                                                 o::excludeDesktopElements)
+    {
+        loop.runDue();
+        std::vector<xcb_window_t> order;
+        for (const WindowRecord& record : windowServer->copyWindowList(options, nullWindow)
+                                              .value_or(std::vector<WindowRecord>{})) {
+            if (std::find(windows.begin(), windows.end(), integer(record.number)) !=
+                windows.end()) {
+                order.push_back(static_cast<xcb_window_t>(*integer(record.number)));
+            }
+        }
+        return order;
+    }
+
+    AccessibilityAttributeResult focusedWindowOf(ProcessIdentifier pid)
+    {
+        return accessibility->copyAttributeValue(accessibility->applicationElement(pid),
+                                                 a::focusedWindow);
+    }
+};
+
+TEST_F(XcbWindowsTest, ListsWindowsFrontToBackWithTheirFramesOwnersLayersAndOpacity)
+{
+    // A window, its layer and its opacity.
+    const std::vector<std::tuple<TestWindowSpec, std::int64_t, std::optional<double>>> cases{
+        {{.x = 200, .y = 150, .pid = 40001}, 0, {}},
+        {{.x = 100, .y = 100, .pid = 40003, .states = {"_NET_WM_STATE_ABOVE"}}, 3, 1.0},
+        {{.x = 150, .y = 150, .pid = 40004, .types = {"_NET_WM_WINDOW_TYPE_UTILITY"}}, 19, {}},
+        {{.x = 250, .y = 250, .pid = 40005}, 0, 0.5},
+        // Types are in order of preference: an unknown first one gives way to the next.
+        {{.x = 350,
+          .y = 350,
+          .pid = 40006,
+          .types = {"_EXAMPLE_WM_WINDOW_TYPE_UNKNOWN", "_NET_WM_WINDOW_TYPE_TOOLBAR"}},
+         3,
+         {}},
+    };
+    std::vector<std::unique_ptr<TestWindow>> windows;
+    std::vector<xcb_window_t> frontToBack;
+    for (auto [spec, layer, alpha] : cases) {
+        spec.opacity = alpha ? std::optional{std::uint32_t(*alpha * 0xffffffffu)} : std::nullopt;
+        windows.push_back(managedWindow(spec));
+        if (layer == 0) { // new ones open on top of the others of their layer
+            frontToBack.insert(frontToBack.begin(), windows.back()->id());
+        }
+    }
+    ASSERT_TRUE(waitUntil([&] { return listed(frontToBack) == frontToBack; }));
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& [spec, layer, alpha] = cases[i];
+        SCOPED_TRACE(i);
+        const auto record = windowServer->windowDescription(windows[i]->id());
+        ASSERT_TRUE(record);
+        EXPECT_EQ(integer(record->ownerPID), spec.pid);
+        EXPECT_EQ(integer(record->layer), layer);
+        EXPECT_EQ(integer(record->isOnscreen), 1);
+        EXPECT_NEAR(record->alpha ? std::get<RecordNumber>(*record->alpha).doubleValue() : -1,
+                    alpha.value_or(-1), 1e-6);
+        EXPECT_EQ(record->ownerName, RecordValue{spec.className});
+        // Decorated, in top-left points: on this desktop a point is a pixel.
+        const PixelRect frame = frameAt(windows[i]->id(), spec.x, spec.y);
+        EXPECT_EQ(record->bounds,
+                  RecordValue{(RecordBounds{1.0 * frame.x, 1.0 * frame.y, 1.0 * frame.width,
+                                            1.0 * frame.height})});
+    }
+}
+
+TEST_F(XcbWindowsTest, WindowsOffScreenOwnOrBypassingTheManagerAreLeftOutAsTheyShouldBe)
+{
+    const auto desktop =
+        managedWindow({.x = 0, .y = 0, .pid = 40011, .types = {"_NET_WM_WINDOW_TYPE_DESKTOP"}});
+    const auto minimised = managedWindow({.x = 200, .y = 200, .pid = 40012});
+    const auto elsewhere = managedWindow({.x = 300, .y = 300, .pid = 40013});
+    const auto shown = managedWindow({.x = 400, .y = 300, .pid = 40014});
+    const auto own = managedWindow({.x = 500, .y = 300, .pid = std::uint32_t(getpid())});
+    TestWindow overlay(*clients, {.pid = 40015, .overrideRedirect = true});
+    EXPECT_EQ(listed({desktop->id()}, o::onScreenOnly).size(), 1u);
+    EXPECT_TRUE(listed({desktop->id()}).empty());
+    struct RestoreDesktops
+    {
+        ~RestoreDesktops() { sh("xdotool set_desktop 0 && xdotool set_num_desktops 1"); }
+    } restore;
+    ASSERT_TRUE(sh("xdotool windowminimize --sync " + std::to_string(minimised->id())));
+    ASSERT_TRUE(sh("xdotool set_num_desktops 2 && xdotool set_desktop_for_window " +
+                   std::to_string(elsewhere->id()) + " 1"));
+    for (const xcb_window_t away : {minimised->id(), elsewhere->id()}) {
+        EXPECT_TRUE(waitUntil([&] { return listed({away}).empty() && !listed({away}, 0).empty(); }))
+            << away;
+    }
+    for (const xcb_window_t never : {own->id(), overlay.id(), xcb_window_t{0x7fffffu}}) {
+        EXPECT_TRUE(listed({never}, 0).empty()) << never;
+        EXPECT_FALSE(windowServer->windowDescription(never)) << never;
+    }
+
+    // The stacking as read before a window went: its requests fail, the rest answer, and the
+    // errors go with the replies, none among the events.
+    const std::vector<xcb_window_t> stacking{shown->id(), minimised->id(), elsewhere->id()};
+    elsewhere->destroy();
+    std::free(
+        xcb_get_input_focus_reply(clients->raw(), xcb_get_input_focus(clients->raw()), nullptr));
+    loop.runDue();
+    const auto facts = reader->read(stacking, window_details::all);
+    ASSERT_EQ(facts.size(), 2u);
+    EXPECT_EQ(facts[1].window, minimised->id());
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection->raw())) {
+        EXPECT_NE(event->response_type, 0) << "error " << int(event->pad0);
+        std::free(event);
+    }
+
+    // A manager that publishes only the client list.
+    struct RestoreStacking
+    {
+        std::string window;
+        ~RestoreStacking() { sh("xdotool windowraise " + window); } // republishes the list
+    } restoreStacking{std::to_string(shown->id())};
+    ASSERT_TRUE(sh("xprop -root -remove _NET_CLIENT_LIST_STACKING"));
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return managedWindows(*connection).empty(); }));
+    EXPECT_EQ(listed({shown->id(), desktopXterm("HALOMARK_XTERM_LEFT")}).size(), 2u);
+}
+
+TEST_F(XcbWindowsTest, TheFocusedWindowAndTheFrontmostApplicationFollowTheActiveWindow)
+{
+    SpawnedXterm first(*connection, "halomark-windows-first", 300, 200);
+    SpawnedXterm second(*connection, "halomark-windows-second", 1500, 250);
+    ASSERT_TRUE(first.window() && second.window());
+    ASSERT_TRUE(activate(first.window()));
+    ASSERT_TRUE(waitUntil([&] { return focusedWindowOf(first.pid()).error == e::success; }));
+    const auto element = std::get<AccessibilityElement>(*focusedWindowOf(first.pid()).value);
+    EXPECT_EQ(accessibility->hash(element), first.window());
+    EXPECT_EQ(focusedWindowOf(second.pid()), (AccessibilityAttributeResult{e::noValue, {}}));
+    // Named by the entry that claims its class, in the user's language; by the class without.
+    const RunningApplication terminal{first.pid(), "org.example.Terminal", "Konsole"};
+    EXPECT_EQ(workspace->frontmostApplication(), terminal);
+    EXPECT_EQ(workspace->runningApplication(first.pid()), terminal);
+    XcbWorkspace bare(*reader, XcbDesktopEntries({}, ""));
+    EXPECT_EQ(bare.frontmostApplication(), (RunningApplication{first.pid(), "XTerm", "XTerm"}));
+
+    ASSERT_TRUE(activate(second.window()));
+    ASSERT_TRUE(waitUntil([&] { return focusedWindowOf(second.pid()).error == e::success; }));
+    EXPECT_EQ(focusedWindowOf(first.pid()).error, e::noValue);
+    const ProcessIdentifier gone = first.pid();
+    first.stop();
+    EXPECT_TRUE(waitUntil([&] {
+        return accessibility->copyAttributeValue(element, a::position).error == e::invalidElement;
+    }));
+    EXPECT_FALSE(workspace->runningApplication(gone));
+
+    // A process without windows is named by its program; once exited, even if not yet
+    // reaped, it is no running application.
+    SpawnedProcess sleeper({"sleep", "600"});
+    EXPECT_TRUE(waitUntil([&] {
+        return bare.runningApplication(sleeper.pid()) ==
+               RunningApplication{sleeper.pid(), std::nullopt, "sleep"};
+    }));
+    ASSERT_EQ(kill(sleeper.pid(), SIGKILL), 0);
+    EXPECT_TRUE(waitUntil([&] { return !workspace->runningApplication(sleeper.pid()); }));
+    EXPECT_EQ(workspace->operatingSystemMajorVersion(),
+              std::stoi(shOutput("uname -r | cut -d. -f1")));
+
+    // No owner named, none active, or the active window not published.
+    const auto anonymous = managedWindow({.x = 300, .y = 300});
+    ASSERT_TRUE(activate(anonymous->id()));
+    EXPECT_TRUE(waitUntil([&] { return !workspace->frontmostApplication(); }));
+    struct Restore
+    {
+        ~Restore() { activate(desktopXterm("HALOMARK_XTERM_LEFT")); }
+    } restore;
+    for (const auto& [command, error] :
+         {std::pair{"-f _NET_ACTIVE_WINDOW 32x -set _NET_ACTIVE_WINDOW 0", e::noValue},
+          std::pair{"-remove _NET_ACTIVE_WINDOW", e::cannotComplete}}) {
+        ASSERT_TRUE(sh(std::string("xprop -root ") + command));
+        EXPECT_TRUE(waitUntil([&] { return focusedWindowOf(second.pid()).error == error; }))
+            << command;
+        EXPECT_FALSE(workspace->frontmostApplication()) << command;
+    }
+}
+
+} // namespace
+} // namespace halomark::x11
