@@ -11,77 +11,77 @@ namespace {
 
 using Command = CommandLine::Command;
 
-// The commands and, for those that take one, their values.
-std::optional<Command> commandFor(const std::string& name, const std::string* value)
+constexpr std::pair<const char*, Command> kPlainCommands[] = {
+    {"locate", Command::locate}, {"on", Command::enable}, {"off", Command::disable},
+    {"toggle", Command::toggle}, {"quit", Command::quit}, {"status", Command::status}};
+constexpr std::pair<const char*, Command> kHighlightValues[] = {
+    {"on", Command::highlightOn},
+    {"off", Command::highlightOff},
+    {"toggle", Command::highlightToggle}};
+
+template <std::size_t N>
+std::optional<Command> lookUp(const std::pair<const char*, Command> (&table)[N],
+                              const std::string& word)
 {
-    if (name == "highlight") {
-        if (!value) {
-            return std::nullopt;
-        }
-        if (*value == "on") {
-            return Command::highlightOn;
-        }
-        if (*value == "off") {
-            return Command::highlightOff;
-        }
-        if (*value == "toggle") {
-            return Command::highlightToggle;
-        }
-        return std::nullopt;
-    }
-    if (value) {
-        return std::nullopt;
-    }
-    static const std::pair<const char*, Command> plain[] = {
-        {"locate", Command::locate}, {"on", Command::enable}, {"off", Command::disable},
-        {"toggle", Command::toggle}, {"quit", Command::quit}, {"status", Command::status}};
-    for (const auto& [candidate, command] : plain) {
-        if (name == candidate) {
+    for (const auto& [name, command] : table) {
+        if (word == name) {
             return command;
         }
     }
     return std::nullopt;
 }
 
+// Whether the word can stand where it does: a command first, a value after highlight.
+bool fits(const std::vector<std::string>& words)
+{
+    if (words.size() == 1) {
+        return words[0] == "highlight" || lookUp(kPlainCommands, words[0]);
+    }
+    return words.size() == 2 && words[0] == "highlight" && lookUp(kHighlightValues, words[1]);
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
-    CommandLine result;
+    using Action = CommandLine::Action;
+    bool version = false;
+    std::string mistake; // the first one, which the error names
     std::vector<std::string> words;
     for (const std::string& argument : arguments) {
         if (argument == "--help" || argument == "-h") {
             // Help wins over everything else, so a mistyped line still shows how to fix it.
-            return {CommandLine::Action::showHelp, {}};
+            return {Action::showHelp, {}};
         }
         if (argument == "--version" || argument == "-v") {
-            if (result.action == CommandLine::Action::run) {
-                result.action = CommandLine::Action::showVersion;
+            version = true;
+        } else if (argument.starts_with('-')) {
+            mistake = mistake.empty() ? "unknown option '" + argument + "'" : mistake;
+        } else {
+            words.push_back(argument);
+            if (mistake.empty() && !fits(words)) {
+                mistake = (words.size() == 1 ? "unknown command '" : "unexpected argument '") +
+                          argument + "'";
             }
-            continue;
         }
-        if (argument.starts_with('-')) {
-            if (result.action != CommandLine::Action::reject) {
-                result = {CommandLine::Action::reject, "unknown option '" + argument + "'"};
-            }
-            continue;
-        }
-        words.push_back(argument);
     }
-    if (words.empty() || result.action == CommandLine::Action::reject) {
-        return result;
+    if (!mistake.empty()) {
+        return {Action::reject, mistake};
     }
-    if (result.action == CommandLine::Action::showVersion || words.size() > 2) {
-        return {CommandLine::Action::reject, "unexpected argument '" + words.back() + "'"};
+    if (words.empty()) {
+        return {version ? Action::showVersion : Action::run, {}};
     }
-    const auto command = commandFor(words[0], words.size() == 2 ? &words[1] : nullptr);
+    if (version) {
+        return {Action::reject, "unexpected argument '" + words[0] + "'"};
+    }
+    const auto command =
+        words[0] == "highlight"
+            ? (words.size() == 2 ? lookUp(kHighlightValues, words[1]) : std::nullopt)
+            : lookUp(kPlainCommands, words[0]);
     if (!command) {
-        const std::string line = words.size() == 2 ? words[0] + " " + words[1] : words[0];
-        return {CommandLine::Action::reject, "unknown command '" + line + "'"};
+        return {Action::reject, "highlight needs on, off or toggle"};
     }
-    result.action = CommandLine::Action::sendCommand;
-    result.command = *command;
-    return result;
+    return {Action::sendCommand, {}, *command};
 }
 
 std::string versionText()

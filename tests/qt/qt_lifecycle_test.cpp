@@ -27,14 +27,16 @@ namespace {
 
 using testing::runEventsUntil;
 
-TEST(CommandLine, HelpWinsWhereverItStandsAndTheFirstMistakeIsNamed)
+TEST(CommandLine, HelpWinsWhereverItStandsCommandsTakeTheirValuesAndTheFirstMistakeIsNamed)
 {
     using Action = CommandLine::Action;
+    using Command = CommandLine::Command;
     const struct
     {
         std::vector<std::string> arguments;
         Action action;
         std::string error;
+        Command command = Command::status;
     } cases[] = {
         {{}, Action::run, ""},
         {{"-v"}, Action::showVersion, ""},
@@ -42,12 +44,28 @@ TEST(CommandLine, HelpWinsWhereverItStandsAndTheFirstMistakeIsNamed)
         {{"--bogus", "--help"}, Action::showHelp, ""},
         {{"--version", "--help"}, Action::showHelp, ""},
         {{"--version", "--verbose"}, Action::reject, "unknown option '--verbose'"},
-        {{"now", "--later"}, Action::reject, "unexpected argument 'now'"},
+        {{"now", "--later"}, Action::reject, "unknown command 'now'"},
+        {{"locate"}, Action::sendCommand, "", Command::locate},
+        {{"on"}, Action::sendCommand, "", Command::enable},
+        {{"off"}, Action::sendCommand, "", Command::disable},
+        {{"toggle"}, Action::sendCommand, "", Command::toggle},
+        {{"quit"}, Action::sendCommand, "", Command::quit},
+        {{"status", "--help"}, Action::showHelp, ""},
+        {{"highlight", "on"}, Action::sendCommand, "", Command::highlightOn},
+        {{"highlight", "off"}, Action::sendCommand, "", Command::highlightOff},
+        {{"highlight", "toggle"}, Action::sendCommand, "", Command::highlightToggle},
+        {{"highlight"}, Action::reject, "highlight needs on, off or toggle"},
+        {{"highlight", "up"}, Action::reject, "unexpected argument 'up'"},
+        {{"locate", "now"}, Action::reject, "unexpected argument 'now'"},
+        {{"--version", "status"}, Action::reject, "unexpected argument 'status'"},
     };
     for (const auto& c : cases) {
         const CommandLine line = parseCommandLine(c.arguments);
         EXPECT_EQ(line.action, c.action) << ::testing::PrintToString(c.arguments);
         EXPECT_EQ(line.error, c.error) << ::testing::PrintToString(c.arguments);
+        if (c.action == Action::sendCommand) {
+            EXPECT_EQ(line.command, c.command) << ::testing::PrintToString(c.arguments);
+        }
     }
 }
 
