@@ -45,40 +45,13 @@ struct SimulatedPlatform
 
     void wait(double seconds) { loop.advance(seconds); }
 
-    // Holds the left Command key for the given time and lets it go; `during` runs in between
-    // (Tab pressed and the other window raised for Command+Tab, a drag, ...).
-    void holdCommand(double held = 0.1, const std::function<void()>& during = {})
+    // A quick tap of the left Command key; with `during`, what happens while it is held.
+    void holdCommand(const std::function<void()>& during = [] {})
     {
         input.pressKey(key_codes::leftCommand);
-        input.setFlags(event_flags::command);
-        wait(held);
-        if (during) {
-            during();
-            wait(held);
-        }
+        wait(0.1);
+        during();
         input.releaseAll();
-    }
-
-    void commandTab(ProcessIdentifier pid, WindowNumber window)
-    {
-        holdCommand(0.1, [&] {
-            input.pressKey(key_codes::tab);
-            wait(0.1);
-            input.releaseKey(key_codes::tab);
-            desktop.activate(pid, window);
-        });
-    }
-
-    // The panels of the kind that are ordered in, the frontmost first.
-    std::vector<std::shared_ptr<sim::SimPanel>> visiblePanels(PanelKind kind) const
-    {
-        std::vector<std::shared_ptr<sim::SimPanel>> found;
-        for (const auto& panel : panels.frontToBack()) {
-            if (panel->configuration().kind == kind) {
-                found.push_back(panel);
-            }
-        }
-        return found;
     }
 
     // The kinds of the panels ordered in, the frontmost first, as in "ring veil".
