@@ -145,6 +145,7 @@ TEST(LocalizationManager, MenuTitlesAndTextsThatAppearSideBySide)
         EXPECT_EQ(nativeName(language).has_value(), language != Language::system);
     }
     EXPECT_EQ(rawValue(Language::zhHans), "zh-Hans");
+    EXPECT_EQ(rawValue(Language::zhHant), "zh-Hant");
     EXPECT_EQ(languageFromRawValue("zhHans"), std::nullopt);
 
     manager.setSelectedLanguage(Language::es);
@@ -217,6 +218,23 @@ TEST(TranslationTables, LongTextsKeepTheEnglishParagraphsAndTheProductName)
     }
     EXPECT_EQ(linesOf(textOf(Language::en, Key::howToUseMessage)).size(), 17u);
     EXPECT_EQ(linesOf(textOf(Language::en, Key::privacyPolicyMessage)).size(), 7u);
+}
+
+TEST(TranslationTables, TypographicCharactersStandWhereTheTextsNeedThem)
+{
+    for (Language language : tabled) {
+        // The ellipsis character, and full-width parentheses in Japanese and Chinese only.
+        const bool fullWidth = language == Language::ja || language == Language::zhHans ||
+                               language == Language::zhHant;
+        EXPECT_TRUE(textOf(language, Key::colorCustom).ends_with("…")) << rawValue(language);
+        EXPECT_NE(textOf(language, Key::colorDefault).find(fullWidth ? "（" : "("),
+                  std::string_view::npos)
+            << rawValue(language);
+    }
+    // French writes its apostrophe as U+2019 throughout, never as the ASCII one.
+    for (const TranslationEntry& entry : translationTable(Language::fr)) {
+        EXPECT_EQ(entry.text.find('\''), std::string_view::npos) << rawValue(entry.key);
+    }
 }
 
 } // namespace

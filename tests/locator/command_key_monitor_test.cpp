@@ -35,7 +35,7 @@ protected:
     }
 
     // A press of the key over three polls with `during` done after the first, then a release
-    // of everything; what the monitor reported.
+    // of everything; what the monitor reported, and "pending" if a tap item is left behind.
     std::string pressWith(const std::function<void()>& during)
     {
         log.clear();
@@ -45,7 +45,7 @@ protected:
         tick(2);
         input.releaseAll();
         tick(2);
-        return log;
+        return log + (monitor->hasPendingTap() ? "pending" : "");
     }
 
     // Releases everything and runs only the releasing pass, not the work it queues.

@@ -51,6 +51,11 @@ TEST_F(RingAnimationViewTest, TwoRingsShrinkAndFadeTogetherAndGo086LaterJustBefo
                   view->makeRingAnimation(start));
     }
     EXPECT_TRUE(view->needsDisplay());
+    // What changes on screen reaches past the rings by half the outline's stroke.
+    const auto changed = view->animatedRect();
+    ASSERT_TRUE(changed.has_value());
+    EXPECT_LE(changed->minX(), 348 - 2.2);
+    EXPECT_GE(changed->maxY(), 352 + 2.2);
 
     // Opacity and scale over the duration: ease-out in, flat, ease-in-ease-out to 0.7, ease-in
     // out; the scale eases in and out from 52 to 9.36; both hold there until removed.
