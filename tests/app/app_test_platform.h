@@ -1,8 +1,8 @@
 // The whole application's platform, simulated: one 1440 x 900 display with an editor and a
 // browser window, the settings store, the status bar, alerts, the colour panel, the login
 // item service and the application, bundled as the Platform the shell takes. Helpers act as
-// a user at the keyboard and mouse would, on the virtual clock. ShellTest launches the shell
-// on it and works its status menu.
+// a user at the keyboard would, on the virtual clock. ShellTest launches the shell on it and
+// works its status menu.
 #pragma once
 
 #include "../focus/focus_test_desktop.h"
@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,108 +31,40 @@ using focus_test::editorPid;
 
 inline constexpr Rect editorFrame{100, 100, 700, 500};
 inline constexpr Rect browserFrame{600, 200, 700, 450};
-inline constexpr WindowNumber editorWindow = 21;
 inline constexpr WindowNumber browserWindow = 31;
 
 struct SimulatedPlatform
 {
     SimulatedPlatform()
     {
-        desktop.open(editorPid, editorWindow, editorFrame);
+        desktop.open(editorPid, 21, editorFrame);
         desktop.open(browserPid, browserWindow, browserFrame);
-        desktop.activate(editorPid, editorWindow);
+        desktop.activate(editorPid, 21);
         input.movePointer({400, 300});
     }
 
-    // Lets the main loop run for the given seconds.
     void wait(double seconds) { loop.advance(seconds); }
 
-    // Presses and releases the left Command key on its own, as a quick tap does.
-    void tapCommand(double held = 0.1)
+    // A quick tap of the left Command key; with `during`, what happens while it is held.
+    void holdCommand(const std::function<void()>& during = [] {})
     {
         input.pressKey(key_codes::leftCommand);
-        input.setFlags(event_flags::command);
-        wait(held);
-        input.releaseKey(key_codes::leftCommand);
-        input.setFlags(0);
+        wait(0.1);
+        during();
+        input.releaseAll();
     }
 
-    // Command+Tab to another application's window: Tab is pressed and released while Command
-    // stays down, the other window comes to the front, then Command is let go.
-    void commandTab(ProcessIdentifier pid, WindowNumber window)
+    // The kinds of the panels ordered in, the frontmost first, as in "ring veil".
+    std::string onScreen() const
     {
-        input.pressKey(key_codes::leftCommand);
-        input.setFlags(event_flags::command);
-        wait(0.1);
-        input.pressKey(key_codes::tab);
-        input.setNonModifierKeyDown(true);
-        wait(0.1);
-        input.releaseKey(key_codes::tab);
-        input.setNonModifierKeyDown(false);
-        desktop.activate(pid, window);
-        wait(0.1);
-        input.releaseKey(key_codes::leftCommand);
-        input.setFlags(0);
-    }
-
-    // Holds Command, drags with the left button from one point to another, releases the
-    // button, then Command. The mouse events go to the frontmost panel that takes the mouse,
-    // in its view's coordinates, as the window system routes them; false when no such panel
-    // was there at the press.
-    bool commandDrag(Point from, Point to)
-    {
-        input.movePointer(from);
-        input.pressKey(key_codes::leftCommand);
-        input.setFlags(event_flags::command);
-        wait(0.1);
-        auto target = panelTakingTheMouse();
-        input.pressButton(0);
-        if (target) {
-            target->contentView()->mouseDown(inPanel(*target, from));
-        }
-        wait(0.05);
-        input.movePointer(to);
-        if (target) {
-            target->contentView()->mouseDragged(inPanel(*target, to));
-        }
-        wait(0.05);
-        input.releaseButton(0);
-        if (target) {
-            target->contentView()->mouseUp(inPanel(*target, to));
-        }
-        wait(0.05);
-        input.releaseKey(key_codes::leftCommand);
-        input.setFlags(0);
-        return target != nullptr;
-    }
-
-    std::shared_ptr<sim::SimPanel> panelTakingTheMouse() const
-    {
+        static constexpr const char* names[] = {"ring", "veil", "selection"};
+        std::string kinds;
         for (const auto& panel : panels.frontToBack()) {
-            if (panel->ignoresMouseEvents() == false && panel->contentView()) {
-                return panel;
-            }
+            kinds += (kinds.empty() ? "" : " ");
+            kinds += names[static_cast<int>(panel->configuration().kind)];
         }
-        return nullptr;
+        return kinds;
     }
-
-    static Point inPanel(const sim::SimPanel& panel, Point global)
-    {
-        return {global.x - panel.frame().minX(), global.y - panel.frame().minY()};
-    }
-
-    // The panels of the kind that are ordered in, the frontmost first.
-    std::vector<std::shared_ptr<sim::SimPanel>> visiblePanels(PanelKind kind) const
-    {
-        std::vector<std::shared_ptr<sim::SimPanel>> found;
-        for (const auto& panel : panels.frontToBack()) {
-            if (panel->configuration().kind == kind) {
-                found.push_back(panel);
-            }
-        }
-        return found;
-    }
-    std::size_t visible(PanelKind kind) const { return visiblePanels(kind).size(); }
 
     sim::SimMainLoop loop;
     sim::SimInputState input;
@@ -173,24 +106,27 @@ protected:
     const std::vector<MenuItem>& items() { return statusItem().menu()->items(); }
     bool choose(const std::vector<std::string>& path) { return statusItem().choose(path); }
     std::string text(Key key) const { return localization->string(key); }
-    static std::vector<std::string> titles(const Menu& menu)
+    // The status menu from item `from` on as one line: " | " between items, ", " between
+    // submenu entries after " > ", "*" before a checked title, "~" before a disabled one,
+    // "^" before a key equivalent.
+    std::string menuText(std::size_t from = 0, std::size_t to = 99)
     {
-        std::vector<std::string> result;
-        for (const MenuItem& entry : menu.items()) {
-            result.push_back(entry.isSeparator ? "---" : entry.title);
-        }
-        return result;
-    }
-    // The titles of the entries of a submenu that carry the check mark.
-    std::vector<std::string> checked(std::size_t index)
-    {
-        std::vector<std::string> result;
-        for (const MenuItem& entry : items().at(index).submenu->items()) {
-            if (entry.state == MenuItemState::on) {
-                result.push_back(entry.title);
+        std::string text;
+        const auto render = [](const MenuItem& entry) {
+            return std::string(entry.enabled ? "" : "~") +
+                   (entry.state == MenuItemState::on ? "*" : "") +
+                   (entry.isSeparator ? "---" : entry.title) +
+                   (entry.keyEquivalent.empty() ? "" : " ^" + entry.keyEquivalent);
+        };
+        for (std::size_t i = from; i < std::min(to, items().size()); ++i) {
+            text += (i == from ? "" : " | ") + render(items()[i]);
+            if (const auto& submenu = items()[i].submenu) {
+                for (std::size_t k = 0; k < submenu->items().size(); ++k) {
+                    text += (k == 0 ? " > " : ", ") + render(submenu->items()[k]);
+                }
             }
         }
-        return result;
+        return text;
     }
 
     SimulatedPlatform sim;

@@ -103,13 +103,11 @@ TEST_F(LinuxShortcutTitles, NameThePlatformsKeysAndTranslateDrag)
         sim.settings, [] { return std::vector<std::string>{"de-DE"}; }, &translationTable,
         [this] { return sim.desktop.workspace.textFamily(); });
     launch();
-    EXPECT_EQ(titles(*items()[2].submenu),
-              (std::vector<std::string>{"Super + Ziehen", "Ctrl + Super + Ziehen",
-                                        "Alt + Super + Ziehen", "Aus"}));
+    EXPECT_TRUE(menuText(2, 3).ends_with(
+        " > *Super + Ziehen, Ctrl + Super + Ziehen, Alt + Super + Ziehen, Aus"));
     ASSERT_TRUE(choose({"Sprache", "English"}));
-    EXPECT_EQ(titles(*items()[2].submenu),
-              (std::vector<std::string>{"Super + Drag", "Ctrl + Super + Drag", "Alt + Super + Drag",
-                                        "Off"}));
+    EXPECT_TRUE(
+        menuText(2, 3).ends_with(" > *Super + Drag, Ctrl + Super + Drag, Alt + Super + Drag, Off"));
 }
 
 } // namespace

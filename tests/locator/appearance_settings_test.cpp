@@ -8,64 +8,50 @@ namespace {
 
 using Choice = AppearanceSettings::ColorChoice;
 
-TEST(AppearanceSettings, NoUnknownOrMistypedStoredChoiceReadsAsWhiteAndIsNotRewritten)
-{
-    for (const std::optional<SettingValue>& stored :
-         {std::optional<SettingValue>{}, std::optional<SettingValue>{std::string("magenta")},
-          std::optional<SettingValue>{std::int64_t{3}}, std::optional<SettingValue>{true}}) {
-        sim::SimSettingsStore store;
-        if (stored) {
-            store.seed(AppearanceSettings::colorChoiceKey, *stored);
-        }
-        AppearanceSettings settings(store);
-        EXPECT_EQ(settings.selectedChoice(), Choice::defaultWhite);
-        EXPECT_EQ(settings.color(), Color::whiteColor());
-        EXPECT_EQ(AppearanceSettings::contrastingOutlineColor(settings.color()),
-                  Color::blackColor());
-        EXPECT_TRUE(store.writes().empty());
-        EXPECT_EQ(store.object(AppearanceSettings::colorChoiceKey), stored);
-    }
-}
-
-TEST(AppearanceSettings, ChoicesPersistAndMapToTheSystemColours)
+TEST(AppearanceSettings, ChoicesPersistMapToTheSystemColoursAndReadBackOrAsWhite)
 {
     sim::SimSettingsStore store;
+    for (const SettingValue& stored : {SettingValue{"magenta"}, SettingValue{std::int64_t{3}}}) {
+        store.seed(AppearanceSettings::colorChoiceKey, stored);
+        EXPECT_EQ(AppearanceSettings(store).color(), Color::whiteColor());
+    }
+    EXPECT_TRUE(store.writes().empty());
     AppearanceSettings settings(store);
     settings.setSelectedChoice(Choice::orange);
-    EXPECT_EQ(store.stringForKey(AppearanceSettings::colorChoiceKey), "orange");
-    EXPECT_EQ(AppearanceSettings(store).selectedChoice(), Choice::orange);
-
-    EXPECT_EQ(settings.color(), Color::sRGB255(255, 149, 0));
-    EXPECT_EQ(settings.color(Choice::red), Color::sRGB255(255, 59, 48));
-    EXPECT_EQ(settings.color(Choice::yellow), Color::sRGB255(255, 204, 0));
-    EXPECT_EQ(settings.color(Choice::green), Color::sRGB255(52, 199, 89));
-    EXPECT_EQ(settings.color(Choice::cyan), Color::sRGB255(50, 173, 230));
-    EXPECT_EQ(settings.color(Choice::blue), Color::sRGB255(0, 122, 255));
-    EXPECT_EQ(settings.color(Choice::purple), Color::sRGB255(175, 82, 222));
-    for (Choice choice : AppearanceSettings::allColorChoices) {
+    EXPECT_EQ(store.writes().back().value, SettingValue{"orange"});
+    EXPECT_EQ(AppearanceSettings(store).color(), Color::sRGB255(255, 149, 0));
+    const std::vector<std::pair<Choice, Color>> colours{
+        {Choice::red, Color::sRGB255(255, 59, 48)},
+        {Choice::yellow, Color::sRGB255(255, 204, 0)},
+        {Choice::green, Color::sRGB255(52, 199, 89)},
+        {Choice::cyan, Color::sRGB255(50, 173, 230)},
+        {Choice::blue, Color::sRGB255(0, 122, 255)},
+        {Choice::purple, Color::sRGB255(175, 82, 222)},
+        {Choice::defaultWhite, Color::whiteColor()}};
+    for (const auto& [choice, colour] : colours) {
+        EXPECT_EQ(settings.color(choice), colour) << AppearanceSettings::rawValue(choice);
         EXPECT_EQ(AppearanceSettings::colorChoiceFromRawValue(AppearanceSettings::rawValue(choice)),
                   choice);
     }
 }
 
-TEST(AppearanceSettings, CustomColourIsStoredInOrderReadBackUnclampedAndAPatternIsRefused)
+TEST(AppearanceSettings, CustomColourIsStoredInOrderReadBackUnclampedOrAsBlueWhenIncomplete)
 {
     sim::SimSettingsStore store;
     AppearanceSettings settings(store);
     settings.setCustomColor(Color::sRGB(0.2, 0.4, 0.6, 0.5));
-    EXPECT_EQ(settings.selectedChoice(), Choice::custom);
-    ASSERT_EQ(store.writes().size(), 4u);
-    EXPECT_EQ(store.writes()[0].key, AppearanceSettings::customRedKey);
-    EXPECT_EQ(store.writes()[1].key, AppearanceSettings::customGreenKey);
-    EXPECT_EQ(store.writes()[2].key, AppearanceSettings::customBlueKey);
-    EXPECT_EQ(store.writes()[3],
-              (sim::SimSettingsStore::Write{AppearanceSettings::colorChoiceKey,
-                                            SettingValue{std::string("custom")}}));
+    std::vector<std::string> keys;
+    for (const auto& write : store.writes()) {
+        keys.push_back(write.key);
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{
+                        AppearanceSettings::customRedKey, AppearanceSettings::customGreenKey,
+                        AppearanceSettings::customBlueKey, AppearanceSettings::colorChoiceKey}));
+    EXPECT_EQ(store.writes().back().value, SettingValue{"custom"});
     EXPECT_EQ(settings.color(), Color::calibratedRGB(0.2, 0.4, 0.6, 1.0));
-
     store.seed(AppearanceSettings::customRedKey, 1.7);
     store.seed(AppearanceSettings::customGreenKey, std::int64_t{-1});
-    EXPECT_EQ(settings.color(Choice::custom), Color::calibratedRGB(1.7, -1.0, 0.6, 1.0));
+    EXPECT_EQ(AppearanceSettings(store).color(), Color::calibratedRGB(1.7, -1.0, 0.6, 1.0));
 
     // A pattern colour writes nothing and keeps the choice.
     settings.setSelectedChoice(Choice::green);
@@ -73,44 +59,32 @@ TEST(AppearanceSettings, CustomColourIsStoredInOrderReadBackUnclampedAndAPattern
     settings.setCustomColor(Color::patternColor());
     EXPECT_TRUE(store.writes().empty());
     EXPECT_EQ(settings.selectedChoice(), Choice::green);
-}
 
-TEST(AppearanceSettings, MissingCustomComponentGivesSystemBlueAndKeepsTheChoice)
-{
-    sim::SimSettingsStore store;
-    store.seed(AppearanceSettings::colorChoiceKey, std::string("custom"));
-    store.seed(AppearanceSettings::customRedKey, 0.1);
-    store.seed(AppearanceSettings::customBlueKey, 0.3);
-    AppearanceSettings settings(store);
-    EXPECT_EQ(settings.selectedChoice(), Choice::custom);
-    EXPECT_EQ(settings.color(), system_colors::blue());
-    EXPECT_EQ(store.stringForKey(AppearanceSettings::colorChoiceKey), "custom");
+    // A missing component gives system blue and keeps the stored choice.
+    settings.setSelectedChoice(Choice::custom);
+    store.remove(AppearanceSettings::customGreenKey);
+    store.clearWrites();
+    AppearanceSettings reread(store);
+    EXPECT_EQ(reread.color(), system_colors::blue());
+    EXPECT_EQ(reread.selectedChoice(), Choice::custom);
     EXPECT_TRUE(store.writes().empty());
 }
 
 TEST(AppearanceSettings, OutlineIsBlackOnlyAboveTheStrictLumaThreshold)
 {
-    const auto outline = AppearanceSettings::contrastingOutlineColor;
-    EXPECT_EQ(outline(Color::deviceRGB(0, 0, 0)), Color::whiteColor());
-    EXPECT_EQ(outline(Color::deviceRGB(1, 1, 1)), Color::blackColor());
-    // A gray of exactly 0.58 has luma 0.58 (the weights add up to 1): white.
-    EXPECT_EQ(outline(Color::white(0.58)), Color::whiteColor());
-    EXPECT_EQ(outline(Color::white(0.5801)), Color::blackColor());
-    // Green alone: luma 0.7152; blue alone: 0.0722; system yellow is light.
-    EXPECT_EQ(outline(Color::deviceRGB(0, 1, 0)), Color::blackColor());
-    EXPECT_EQ(outline(system_colors::blue()), Color::whiteColor());
-    EXPECT_EQ(outline(system_colors::yellow()), Color::blackColor());
-    EXPECT_EQ(outline(Color::patternColor()), Color::blackColor());
-}
-
-TEST(AppearanceSettings, SharedInstanceIsCreatedOnceOnFirstUse)
-{
-    // The shared instance outlives the test, so the stores it may bind to must as well.
-    static sim::SimSettingsStore first;
-    static sim::SimSettingsStore second;
-    auto a = AppearanceSettings::shared(first);
-    auto b = AppearanceSettings::shared(second);
-    EXPECT_EQ(a.get(), b.get());
+    // A gray of exactly 0.58 has luma 0.58 (the weights add up to 1): white. Green alone has
+    // luma 0.7152, blue alone 0.0722.
+    const std::vector<std::pair<Color, Color>> cases{
+        {Color::deviceRGB(0, 0, 0), Color::whiteColor()},
+        {Color::white(0.58), Color::whiteColor()},
+        {Color::white(0.5801), Color::blackColor()},
+        {Color::deviceRGB(0, 1, 0), Color::blackColor()},
+        {Color::deviceRGB(0, 0, 1), Color::whiteColor()},
+        {Color::patternColor(), Color::blackColor()},
+    };
+    for (const auto& [colour, expected] : cases) {
+        EXPECT_EQ(AppearanceSettings::contrastingOutlineColor(colour), expected);
+    }
 }
 
 } // namespace

@@ -8,24 +8,21 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 namespace halomark {
 namespace {
 
 using sim::SimPanel;
 using sim::SimScreenList;
+using Panels = std::vector<std::shared_ptr<SimPanel>>;
 
 class LocatorOverlayControllerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    LocatorOverlayControllerTest()
     {
         // Two displays side by side; the right one is taller and reaches below the left one.
         screens.setScreens({SimScreenList::makeScreen(1, Rect{0, 0, 1440, 900}),
                             SimScreenList::makeScreen(2, Rect{1440, -180, 1920, 1080})});
-        controller =
-            std::make_shared<LocatorOverlayController>(loop, input, screens, factory, settings);
     }
 
     void tapAt(Point pointer)
@@ -34,9 +31,11 @@ protected:
         controller->showAtPointer();
     }
 
-    std::shared_ptr<RingAnimationView> ringView(const SimPanel& panel)
+    // The frame of the first ring the panel's view draws, in the view's coordinates.
+    static Rect ringFrame(const SimPanel& panel)
     {
-        return std::dynamic_pointer_cast<RingAnimationView>(panel.contentView());
+        const auto view = std::dynamic_pointer_cast<RingAnimationView>(panel.contentView());
+        return view->generatedLayers().at(0)->frame;
     }
 
     sim::SimMainLoop loop;
@@ -45,63 +44,40 @@ protected:
     sim::SimPanelFactory factory{loop};
     sim::SimSettingsStore store;
     AppearanceSettings settings{store};
-    std::shared_ptr<LocatorOverlayController> controller;
+    std::shared_ptr<LocatorOverlayController> controller =
+        std::make_shared<LocatorOverlayController>(loop, input, screens, factory, settings);
 };
 
-TEST_F(LocatorOverlayControllerTest, ARingPanelCoversTheScreenUnderThePointerWithoutActivating)
+TEST_F(LocatorOverlayControllerTest, EachTapGetsAPanelOverItsScreenInFrontUntilItsRingEnds)
 {
     tapAt({1500, 100});
     ASSERT_EQ(factory.createdCount(), 1);
-    auto panel = factory.panel(0);
-    ASSERT_TRUE(panel);
-    EXPECT_EQ(panel->configuration(), ringPanelConfiguration(screens.screens()[1]));
-    EXPECT_EQ(panel->configuration().contentRect, Rect(1440, -180, 1920, 1080));
-    EXPECT_EQ(panel->calls(),
+    auto first = factory.panel(0);
+    EXPECT_EQ(first->configuration(), ringPanelConfiguration(screens.screens()[1]));
+    EXPECT_EQ(first->calls(),
               (std::vector<std::string>{"setLevel 1000", "setIgnoresMouseEvents true",
                                         "setCollectionBehavior 337", "setContentView",
                                         "orderFrontRegardless"}));
-    EXPECT_TRUE(panel->isVisible());
-
-    auto view = ringView(*panel);
-    ASSERT_TRUE(view);
-    EXPECT_EQ(view->frame(), Rect(0, 0, 1920, 1080));
-    ASSERT_EQ(view->generatedLayers().size(), 2u);
+    EXPECT_EQ(first->contentView()->frame(), Rect(0, 0, 1920, 1080));
     // Centred on the pointer in the view's coordinates: (1500 - 1440, 100 + 180).
-    EXPECT_EQ(view->generatedLayers()[0]->frame, Rect(60 - 52, 280 - 52, 104, 104));
-    EXPECT_GE(panel->displayRequestCount(), 1);
-
+    EXPECT_EQ(ringFrame(*first), Rect(60 - 52, 280 - 52, 104, 104));
+    EXPECT_GE(first->displayRequestCount(), 1);
     ASSERT_EQ(controller->activePanels().size(), 1u);
-    const auto& [id, stored] = *controller->activePanels().begin();
-    EXPECT_EQ(stored, panel);
-    EXPECT_TRUE(std::regex_match(
-        id, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")));
-}
+    EXPECT_EQ(controller->activePanels().begin()->second, first);
 
-TEST_F(LocatorOverlayControllerTest, TwoTapsLiveSideBySideTheLaterInFrontEachForItsOwnRing)
-{
-    tapAt({100, 100});
     loop.advance(0.3);
     tapAt({200, 150});
-    ASSERT_EQ(controller->activePanels().size(), 2u);
-    auto first = factory.panel(0);
     auto second = factory.panel(1);
-    EXPECT_EQ(factory.frontToBack(), (std::vector<std::shared_ptr<SimPanel>>{second, first}));
+    EXPECT_EQ(factory.frontToBack(), (Panels{second, first}));
     first.reset();
     second.reset();
-
     loop.advance(0.559); // 0.859 s after the first
     EXPECT_EQ(controller->activePanels().size(), 2u);
     loop.advance(0.001);
-    EXPECT_EQ(controller->activePanels().size(), 1u);
     EXPECT_EQ(factory.panel(0), nullptr); // ordered out and released
-    ASSERT_TRUE(factory.panel(1));
-    EXPECT_EQ(factory.frontToBack(), std::vector<std::shared_ptr<SimPanel>>{factory.panel(1)});
-
-    loop.advance(0.299); // 0.859 s after the second
-    EXPECT_EQ(controller->activePanels().size(), 1u);
-    loop.advance(0.001);
+    EXPECT_EQ(factory.frontToBack(), Panels{factory.panel(1)});
+    loop.advance(0.3);
     EXPECT_TRUE(controller->activePanels().empty());
-    EXPECT_EQ(factory.panel(1), nullptr);
     EXPECT_TRUE(factory.frontToBack().empty());
 }
 
@@ -116,20 +92,14 @@ TEST_F(LocatorOverlayControllerTest, HideAllRemovesEveryPanelAtOnceAndLateComple
     EXPECT_TRUE(controller->activePanels().empty());
     EXPECT_TRUE(factory.frontToBack().empty());
     EXPECT_TRUE(first.expired());
-    EXPECT_EQ(factory.panel(1), nullptr);
 
-    loop.advance(0.3); // t = 0.5: a new ring while the old ones still run unseen
+    loop.advance(0.3); // a new ring while the old ones still run unseen
     tapAt({300, 300});
     auto fresh = factory.panel(2);
     loop.advance(0.5); // both old completions have run
     EXPECT_EQ(controller->activePanels().size(), 1u);
-    EXPECT_TRUE(fresh->isVisible());
     EXPECT_EQ(fresh->calls().back(), "orderFrontRegardless");
-    fresh.reset();
-    loop.advance(0.36); // t = 1.36
-    EXPECT_TRUE(controller->activePanels().empty());
-    controller->hideAll(); // nothing left: harmless
-    controller->dismissPanel("no such panel");
+    controller->dismissPanel("no such panel"); // harmless
 }
 
 TEST_F(LocatorOverlayControllerTest, OffEveryScreenTheMainScreenTakesTheRingOrNothingDoes)
@@ -140,14 +110,11 @@ TEST_F(LocatorOverlayControllerTest, OffEveryScreenTheMainScreenTakesTheRingOrNo
     tapAt({100, 0});
     ASSERT_EQ(factory.createdCount(), 1);
     EXPECT_EQ(factory.panel(0)->configuration().display, 2u);
-    auto view = ringView(*factory.panel(0));
-    EXPECT_EQ(view->generatedLayers()[0]->frame, Rect(100 - 1440 - 52, 0 + 180 - 52, 104, 104));
+    EXPECT_EQ(ringFrame(*factory.panel(0)), Rect(100 - 1440 - 52, 0 + 180 - 52, 104, 104));
 
-    // Outside every frame and no main screen: nothing at all.
     screens.setNoMainScreen(true);
     tapAt({-10, -10});
     EXPECT_EQ(factory.createdCount(), 1);
-    EXPECT_EQ(controller->activePanels().size(), 1u);
 }
 
 TEST_F(LocatorOverlayControllerTest, ALayerlessViewOrAReleasedControllerLeavesNoPanelBehind)
@@ -156,14 +123,10 @@ TEST_F(LocatorOverlayControllerTest, ALayerlessViewOrAReleasedControllerLeavesNo
     tapAt({100, 100});
     ASSERT_EQ(factory.createdCount(), 1);
     EXPECT_TRUE(controller->activePanels().empty());
-    EXPECT_EQ(factory.panel(0), nullptr);
     EXPECT_TRUE(factory.frontToBack().empty());
     EXPECT_EQ(loop.pendingCount(), 0u);
 
     tapAt({100, 100}); // the next view has its layer again
-    EXPECT_EQ(controller->activePanels().size(), 1u);
-
-    // A released controller lets its panels go and the completions run quietly.
     std::weak_ptr<SimPanel> panel = factory.panel(1);
     controller.reset();
     EXPECT_TRUE(panel.expired());
