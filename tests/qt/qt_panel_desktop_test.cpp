@@ -3,7 +3,6 @@
 // window, a panel that takes the mouse takes it, the veil blends over a window, and without a
 // compositor nothing hides the screen.
 #include "desktop.h"
-#include "e2e_desktop.h"
 #include "event_loop.h"
 
 #include "focus/focus_cue_dimming_view.h"
@@ -27,6 +26,7 @@
 namespace halomark::qt {
 namespace {
 
+namespace e2e = x11::testing;
 using e2e::BlueTerminal;
 using e2e::DesktopScreen;
 using e2e::Image;
