@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iostream>
 #include <regex>
+#include <set>
 #include <tuple>
 
 namespace halomark::e2e {
@@ -33,6 +34,19 @@ Image settledPicture(DesktopScreen& screen, const PixelRect& rect)
         },
         1s);
     return image;
+}
+
+// A menu is painted once it shows more colours than its frame and background: its text.
+bool painted(const Image& menu)
+{
+    std::set<std::tuple<int, int, int>> colours;
+    for (int y = menu.area().y; y < menu.area().bottom(); ++y) {
+        for (int x = menu.area().x; x < menu.area().right(); ++x) {
+            const Rgb c = menu.at(x, y);
+            colours.insert({c.red, c.green, c.blue});
+        }
+    }
+    return colours.size() > 4;
 }
 
 } // namespace
@@ -221,40 +235,6 @@ std::optional<PixelRect> EndToEndTest::trayIcon()
     return std::nullopt;
 }
 
-std::vector<std::pair<int, int>> menuItemRows(const Image& menu)
-{
-    const PixelRect& r = menu.area();
-    std::map<std::tuple<int, int, int>, int> counts;
-    for (int y = r.y; y < r.bottom(); ++y) {
-        for (int x = r.x; x < r.right(); ++x) {
-            const Rgb c = menu.at(x, y);
-            ++counts[{c.red, c.green, c.blue}];
-        }
-    }
-    if (counts.empty()) {
-        return {};
-    }
-    const auto background = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                                return a.second < b.second;
-                            })->first;
-    // Runs of rows that are not plain background, inside the frame.
-    std::vector<std::pair<int, int>> rows;
-    for (int y = r.y + 3; y < r.bottom() - 3; ++y) {
-        bool blank = true;
-        for (int x = r.x + 3; x < r.right() - 3 && blank; ++x) {
-            const Rgb c = menu.at(x, y);
-            blank = std::tuple{c.red, c.green, c.blue} == background;
-        }
-        if (!blank && !rows.empty() && rows.back().first + rows.back().second == y) {
-            ++rows.back().second;
-        } else if (!blank) {
-            rows.emplace_back(y, 1);
-        }
-    }
-    std::erase_if(rows, [](auto& row) { return row.second <= 3; }); // separators
-    return rows;
-}
-
 bool EndToEndTest::openMenu()
 {
     const auto icon = trayIcon();
@@ -265,7 +245,7 @@ bool EndToEndTest::openMenu()
     return waitUntil(
         [&] {
             const auto open = openMenus();
-            return !open.empty() && !menuItemRows(open.front().second).empty();
+            return !open.empty() && painted(open.front().second);
         },
         5s);
 }
@@ -296,45 +276,23 @@ Image EndToEndTest::menuPicture()
 
 bool EndToEndTest::choose(MenuEntry entry, int submenuPosition)
 {
-    if (!openMenu()) {
+    // The pointer goes away from the menu so as not to choose an item itself, to bare desktop
+    // on the right monitor.
+    if (!openMenu() || !movePointer(kRightMonitor.x + 300, 400)) {
         return false;
     }
-    const auto [menu, picture] = openMenus().front();
-    const auto rows = menuItemRows(picture);
-    const auto index = static_cast<std::size_t>(entry) - 1;
-    if (rows.size() <= index) {
-        closeMenus();
-        return false;
-    }
-    const int y = rows[index].first + rows[index].second / 2;
-    if (!clickAt(menu.rect.x + menu.rect.width / 3, y)) {
-        return false;
-    }
+    // Down from nothing chosen goes to the first item; Right opens a submenu at its first.
+    std::vector<std::string> keys(static_cast<std::size_t>(entry), "Down");
     if (submenuPosition > 0) {
-        std::optional<std::pair<TopLevelWindow, Image>> submenu;
-        waitUntil(
-            [&] {
-                for (auto& open : openMenus()) {
-                    if (open.first.id != menu.id && !menuItemRows(open.second).empty()) {
-                        submenu = std::move(open);
-                    }
-                }
-                return submenu.has_value();
-            },
-            5s);
-        const auto subrows =
-            submenu ? menuItemRows(submenu->second) : std::vector<std::pair<int, int>>{};
-        if (subrows.size() < static_cast<std::size_t>(submenuPosition)) {
-            closeMenus();
+        keys.push_back("Right");
+        keys.insert(keys.end(), static_cast<std::size_t>(submenuPosition - 1), "Down");
+    }
+    keys.push_back("Return");
+    for (const std::string& key : keys) {
+        if (!xdotool({"key", key})) {
             return false;
         }
-        const auto& row = subrows[static_cast<std::size_t>(submenuPosition) - 1];
-        // Straight across into the submenu first, then along it, so that the pointer never
-        // crosses another item of the parent menu.
-        const int x = submenu->first.rect.x + submenu->first.rect.width / 3;
-        if (!movePointer(x, y) || !clickAt(x, row.first + row.second / 2)) {
-            return false;
-        }
+        hold(50ms);
     }
     return waitUntil([&] { return menus().empty(); });
 }

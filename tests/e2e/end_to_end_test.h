@@ -43,9 +43,6 @@ enum class MenuEntry
     quit = 11,
 };
 
-// The rows of a menu's picture that hold an item's text, as (first row, height), top to bottom.
-std::vector<std::pair<int, int>> menuItemRows(const Image& menu);
-
 // Pixels of a cue colour in a square around a centre: how many, the median of their distances
 // from the centre (a ring's radius) and their mean position.
 struct RingMeasure
@@ -102,8 +99,8 @@ protected:
     // The open menus' settled pictures, the first one opened first.
     std::vector<std::pair<TopLevelWindow, Image>> openMenus();
     bool closeMenus();
-    // Clicks the entry of the tray menu, or the entry at the given position (from 1) of its
-    // submenu, and waits until every menu has closed. The pointer stays where it clicked.
+    // Opens the tray menu and chooses the entry, or the entry at the given position (from 1) of
+    // its submenu, with the keys, and waits until every menu has closed.
     bool choose(MenuEntry entry, int submenuPosition = 0);
     // The first open menu's picture, opened and closed again.
     Image menuPicture();
