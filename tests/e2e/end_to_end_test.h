@@ -1,32 +1,63 @@
-// The base of every end-to-end test: the running test desktop, a fresh folder (the program's
-// settings folder among others), blue terminals placed where a test wants them, the program
-// itself, keys and buttons released whatever happens, the compositor put back as it was, and,
-// when a test fails, a screenshot and the program's output next to the test log.
+// The base of every end-to-end test: the real halomark program on the private test desktop,
+// started with a settings folder of its own (XDG_CONFIG_HOME in a temporary folder), found by its
+// tray icon, driven through its tray menu as a person does, and watched through its overlay
+// windows, the screen's pixels, its settings file and its autostart entry. Blue terminals go
+// where a test wants them; keys and buttons are released and the compositor is put back
+// whatever happens; a failing test leaves a screenshot and the program's output.
 #pragma once
 
 #include "desktop.h"
-#include "e2e_desktop.h"
-#include "halomark_program.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace halomark::e2e {
 
-// Where the two blue terminals of most tests go: the top-left corners of their frames, on the
-// left and on the right monitor, clear of the fixture's own terminals and of each other, with
-// bare desktop around them.
+using namespace x11::testing;
+
+inline constexpr Rgb kBlue{0, 0, 255};
+// Where the blue terminals go (their frames' top-left corners), clear of the desktop's own
+// terminals, and bare desktop on each monitor away from every window the tests place.
 inline constexpr int kTerminalY = 300;
 inline constexpr int kLeftTerminalX = 700;
 inline constexpr int kRightTerminalX = 1980;
-// Bare desktop on each monitor, away from every window the tests place.
 inline constexpr int kDesktopSampleY = 700;
 inline constexpr int kLeftDesktopSampleX = 300;
 inline constexpr int kRightDesktopSampleX = 1580;
+
+// The top-level items of the tray menu, counted from the top without the separators.
+enum class MenuEntry
+{
+    highlight = 2,
+    rangeSelection = 3,
+    launchAtLogin = 4,
+    language = 5,
+    color = 6,
+    quit = 11,
+};
+
+// Pixels of a cue colour in a square around a centre: how many, the median of their distances
+// from the centre (a ring's radius) and their mean position.
+struct RingMeasure
+{
+    double seconds = 0;
+    int cuePixels = 0;
+    double radius = 0;
+    double centerX = 0;
+    double centerY = 0;
+};
+using CueTest = std::function<bool(const Rgb&)>;
+RingMeasure measureRing(const Image& image, int centerX, int centerY, const CueTest& isCue);
+bool isWhiteStroke(const Rgb& color); // the default ring's stroke over the blue terminal
+bool isDarkOutline(const Rgb& color); // and its outline
+bool isRedStroke(const Rgb& color);
 
 class EndToEndTest : public ::testing::Test
 {
@@ -34,61 +65,70 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts or stops the compositor for this test and waits for a settled screen; TearDown
-    // puts it back as it was.
+    // Starts or stops the compositor and waits for a settled screen; TearDown puts it back.
     void useCompositor(bool on);
-
-    // Waits until the screen has stopped changing (a compositor's first frames, a terminal's
-    // first paint), so that what a test reads next is a stable picture.
+    // Waits until the screen has stopped changing, so that what a test reads next is stable.
     void waitForSettledScreen();
-
-    // A blue terminal whose frame's top-left corner is at (x, y), once it is mapped.
     BlueTerminal& addTerminal(const std::string& title, int x, int y);
 
-    // Starts the program with these settings written first (key to JSON value).
-    HalomarkProgram& launch(const std::map<std::string, std::string>& settings = {});
-
-    // Waits for the program to end after `how` (named in the failures) and checks that it
-    // exited with status 0 without reporting an error and that no window of it is left: no
-    // overlay, no menu, no tray icon.
+    // Writes the settings (key to JSON value) and starts the program, waiting until its icon
+    // has docked in the tray, which it does just before its monitors start.
+    void launch(const std::map<std::string, std::string>& settings = {});
+    // A process of the program with its own settings folder, these arguments and environment
+    // changes (an empty value removes a variable); its output and errors go to files named
+    // after it.
+    std::unique_ptr<SpawnedProcess>
+    startAnother(const std::string& name, const std::vector<std::string>& arguments = {},
+                 const std::map<std::string, std::string>& changes = {}) const;
+    // Waits for the program to end after `how` and checks that it exited with 0 without an
+    // error and that no window of it is left: no overlay, no menu, no tray icon.
     void expectCleanExit(const std::string& how);
 
-    // Saves the screen next to the test log under the test's name and the given suffix.
-    std::filesystem::path saveArtifact(const std::string& suffix);
-    std::filesystem::path artifactPath(const std::string& suffix);
+    // Its mapped override-redirect windows that cover a whole monitor or the left monitor's
+    // usable area: its overlay panels; those over a whole monitor (rings, selections, the
+    // right monitor's veil); those over the left usable area (the left veil); the rest, bar
+    // tooltips: its menus.
+    std::vector<TopLevelWindow> overlays();
+    std::vector<TopLevelWindow> monitorPanels();
+    std::vector<TopLevelWindow> leftVeils();
+    std::vector<TopLevelWindow> menus();
+    std::optional<PixelRect> trayIcon();
 
-    // Holds Super as a person taps it: down, the given time, up.
+    // Opens the tray menu with a click on the icon and waits until it is painted.
+    bool openMenu();
+    // The open menus' settled pictures, the first one opened first.
+    std::vector<std::pair<TopLevelWindow, Image>> openMenus();
+    bool closeMenus();
+    // Opens the tray menu and chooses the entry, or the entry at the given position (from 1) of
+    // its submenu, with the keys, and waits until every menu has closed.
+    bool choose(MenuEntry entry, int submenuPosition = 0);
+    // The first open menu's picture, opened and closed again.
+    Image menuPicture();
+
+    std::filesystem::path settingsFile() const { return config() / "halomark" / "settings.json"; }
+    std::filesystem::path autostartEntry() const
+    {
+        return config() / "autostart" / "halomark.desktop";
+    }
+    // A value in the settings file as JSON text ("\"red\"", "true"), or nothing.
+    std::optional<std::string> setting(const std::string& key) const;
+
     void tapSuper(std::chrono::milliseconds hold = 80ms);
+    // Whether a ring (cue pixels 30 to 62 pixels from the point) shows within the time.
+    bool ringAppears(int x, int y, const CueTest& isCue, std::chrono::milliseconds within);
+    void saveArtifact(const std::string& suffix);
+
+    std::filesystem::path config() const { return folder->path() / "config"; }
 
     std::unique_ptr<DesktopScreen> screen;
     std::unique_ptr<TemporaryFolder> folder;
     std::vector<std::unique_ptr<BlueTerminal>> terminals;
-    std::unique_ptr<HalomarkProgram> halomark;
-    x11::testing::HeldInput input;
+    std::unique_ptr<SpawnedProcess> halomark;
+    HeldInput input;
 
 private:
+    std::vector<TopLevelWindow> windowsOfTheProgram();
     std::optional<bool> compositorAtStart;
 };
-
-// Pixels of a ring in a square around a centre: how many pixels have the cue colour, and the
-// median of their distances from the centre, which is the ring's radius.
-struct RingMeasure
-{
-    double seconds = 0; // since the moment the watch started
-    int cuePixels = 0;
-    double radius = 0;
-    double centerX = 0;
-    double centerY = 0;
-};
-
-RingMeasure measureRing(const Image& image, int centerX, int centerY,
-                        const std::function<bool(const Rgb&)>& isCue);
-
-// Cue-colour tests for the two colours the tests use: the default white ring (stroked over a
-// blue terminal) and the red one.
-bool isWhiteStroke(const Rgb& color);
-bool isDarkOutline(const Rgb& color);
-bool isRedStroke(const Rgb& color);
-bool isWhiteOutline(const Rgb& color);
 
 } // namespace halomark::e2e

@@ -1,10 +1,8 @@
 // The program's life as the desktop sees it: its command line, which needs no server; one
-// program per display; launch at login as an autostart entry; and an end by SIGTERM, SIGINT or
-// Ctrl+Q in its open menu that is a clean exit taking every window with it and letting the next
-// start succeed.
-#include "ring_watch.h"
-
-#include <gtest/gtest.h>
+// program per display; launch at login as an autostart entry; a language chosen in the menu
+// that renames every item and outlives the program; and ends by SIGINT and by Ctrl+Q in the
+// open menu that are clean exits, taking every window with them.
+#include "end_to_end_test.h"
 
 #include <csignal>
 
@@ -25,18 +23,15 @@ TEST_F(ProgramLifecycleTest, VersionHelpAndAMissingDisplayNeedNoServer)
         std::string text;
     };
     // A display nobody serves has a lock of its own, so the desktop's programs do not answer.
-    const std::vector<Case> cases{
+    const Case cases[] = {
         {{"--version"}, "", 0, false, "halomark "},
         {{"--help"}, "", 0, false, "Usage: "},
         {{"--frobnicate"}, "", 2, true, "unknown option '--frobnicate'"},
         {{}, ":4711", 1, true, "cannot connect to the X display ':4711'"},
     };
-    const HalomarkProgram program(*screen, folder->path() / "config");
-    int run = 0;
     for (const Case& c : cases) {
         const std::string call = c.arguments.empty() ? "DISPLAY=" + c.display : c.arguments[0];
-        const auto process = program.startAnother("run" + std::to_string(++run), c.arguments,
-                                                  {{"DISPLAY", c.display}});
+        const auto process = startAnother("run", c.arguments, {{"DISPLAY", c.display}});
         EXPECT_TRUE(exitedWith(process->waitForExit(10s), c.exitCode)) << call;
         if (c.onStandardError) {
             EXPECT_NE(process->errors().find(c.text), std::string::npos) << process->errors();
@@ -46,72 +41,56 @@ TEST_F(ProgramLifecycleTest, VersionHelpAndAMissingDisplayNeedNoServer)
     }
 }
 
-TEST_F(ProgramLifecycleTest, ASecondProgramFailsSayingWhoRunsAndLaunchAtLoginTogglesTheEntry)
+TEST_F(ProgramLifecycleTest, OneProgramPerDisplayWhoseChoicesOutliveItAndWhichEndsCleanly)
 {
-    launch();
-    ASSERT_TRUE(halomark && halomark->isRunning());
-    const auto second = halomark->startAnother("second");
-    ASSERT_TRUE(second->started());
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const auto second = startAnother("second");
     const auto status = second->waitForExit(10s);
     ASSERT_TRUE(status) << "the second program still runs";
     EXPECT_TRUE(exitedWith(status, 1)) << "wait status " << *status;
     EXPECT_NE(second->errors().find("already running on this display (process " +
-                                    std::to_string(halomark->process().pid()) + ")"),
+                                    std::to_string(halomark->pid()) + ")"),
               std::string::npos)
         << second->errors();
-    RecordProperty("second_instance_message", second->errors());
     for (const TopLevelWindow& window : screen->topLevelWindows()) {
         EXPECT_NE(window.pid, static_cast<std::uint32_t>(second->pid())) << "a second window";
     }
     EXPECT_TRUE(screen->embeddedWindowsOf(second->pid(), false).empty()) << "a second tray icon";
-    EXPECT_TRUE(halomark->isRunning()) << "the first program is left alone";
-    EXPECT_TRUE(halomark->trayIcon());
+    EXPECT_TRUE(halomark->isRunning() && trayIcon()) << "the first program is not left alone";
 
-    const auto entry = halomark->autostartEntry();
-    ASSERT_FALSE(std::filesystem::exists(entry));
-    ASSERT_TRUE(halomark->choose(MenuEntry::launchAtLogin));
-    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(entry); }, 2s))
-        << "no autostart entry at " << entry;
-    const std::string text = readFile(entry);
-    EXPECT_NE(text.find("[Desktop Entry]"), std::string::npos) << text;
-    EXPECT_NE(text.find("Exec=" + std::filesystem::canonical(halomarkExecutable()).string()),
+    // Launch at login writes the autostart entry and takes it away again.
+    ASSERT_FALSE(std::filesystem::exists(autostartEntry()));
+    ASSERT_TRUE(choose(MenuEntry::launchAtLogin));
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(autostartEntry()); }, 2s));
+    const std::string entry = readFile(autostartEntry());
+    EXPECT_NE(entry.find("[Desktop Entry]"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("Exec=" + std::filesystem::canonical(HALOMARK_PROGRAM).string()),
               std::string::npos)
-        << text;
-    ASSERT_TRUE(halomark->choose(MenuEntry::launchAtLogin));
-    EXPECT_TRUE(waitUntil([&] { return !std::filesystem::exists(entry); }, 2s))
+        << entry;
+    ASSERT_TRUE(choose(MenuEntry::launchAtLogin));
+    EXPECT_TRUE(waitUntil([&] { return !std::filesystem::exists(autostartEntry()); }, 2s))
         << "the autostart entry stayed";
 
-    ASSERT_TRUE(halomark->process().sendSignal(SIGINT));
+    // Japanese, the second language, renames the menu's items.
+    const Image english = menuPicture();
+    ASSERT_TRUE(choose(MenuEntry::language, 2));
+    ASSERT_TRUE(waitUntil([&] { return setting("Halomark.language") == "\"ja\""; }, 2s))
+        << readFile(settingsFile());
+    const Image japanese = menuPicture();
+    ASSERT_FALSE(english.empty() || japanese.empty());
+    EXPECT_TRUE(japanese.area() != english.area() || japanese.differingPixels(english) > 0)
+        << "the menu reads as before";
+
+    ASSERT_TRUE(halomark->sendSignal(SIGINT));
     expectCleanExit("SIGINT");
-}
 
-TEST_F(ProgramLifecycleTest, SigtermAndControlQInTheMenuEndItCleanlyAndItStartsAgain)
-{
-    ASSERT_NO_FATAL_FAILURE(useCompositor(true));
-    BlueTerminal& terminal = addTerminal("e2e-lifecycle", kLeftTerminalX, kTerminalY);
-    ASSERT_TRUE(terminal.activate());
-    const auto client = terminal.clientArea();
-    ASSERT_TRUE(client);
-    ASSERT_TRUE(movePointer(client->centerX(), client->centerY()));
-    waitForSettledScreen();
-    const Image before = screen->grab(kLeftUsableArea);
-    launch();
-    ASSERT_TRUE(halomark && halomark->isRunning());
-    ASSERT_TRUE(waitUntil([&] { return halomark->leftVeils().size() == 1; }, 5s));
-
-    // The veil is up and a ring is on its way when the signal comes.
-    tapSuper();
-    ASSERT_TRUE(ringAppears(*screen, client->centerX(), client->centerY(), isWhiteStroke, 1s));
-    ASSERT_TRUE(halomark->process().sendSignal(SIGTERM));
-    expectCleanExit("SIGTERM");
-    EXPECT_TRUE(
-        waitUntil([&] { return screen->grab(kLeftUsableArea).differingPixels(before) == 0; }, 2s))
-        << "the screen is not as it was";
-
-    // Nothing of the ended program stands in the way of the next one.
-    ASSERT_TRUE(halomark->start()) << halomark->log();
-    EXPECT_TRUE(waitUntil([&] { return halomark->leftVeils().size() == 1; }, 5s));
-    ASSERT_TRUE(halomark->openMenu());
+    // Nothing of the ended program stands in the way of the next one, which shows the
+    // Japanese menu again; Ctrl+Q in its open menu ends it.
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const Image again = menuPicture();
+    EXPECT_EQ(again.area().width, japanese.area().width);
+    EXPECT_EQ(again.area().height, japanese.area().height);
+    ASSERT_TRUE(openMenu());
     ASSERT_TRUE(xdotool({"key", "ctrl+q"}));
     expectCleanExit("Ctrl+Q in the open menu");
 }
