@@ -13,7 +13,7 @@ packages=(
     # The performance measurements (tools/perf).
     libxcb-damage0-dev libxcb-xtest0-dev libxcb-res0-dev
     # The private desktop the adapter tests run on (scripts/xvfb-desktop.sh).
-    xvfb xauth openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils imagemagick
+    xvfb xauth dbus openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils imagemagick
     fonts-dejavu-core
     # The screen recorder of the demo (scripts/demo.sh).
     python3

@@ -2,7 +2,7 @@
 # A private X desktop for the adapter and end-to-end tests: Xvfb with two monitors side by
 # side (LEFT at 0,0 and RIGHT at 1280,0, each 1280x800), openbox (dragging a title bar moves
 # the window), a tint2 panel 30 pixels high along the bottom of the left monitor (with a
-# strut), and one xterm on each monitor.
+# strut), one xterm on each monitor, and a session bus of its own.
 #
 #   xvfb-desktop.sh start              start the desktop (stopping one left over first)
 #   xvfb-desktop.sh stop               stop every process it started, newest first, by pid
@@ -164,6 +164,11 @@ start() {
     export DISPLAY=":$(head -n 1 "$state/display")"
     export XDG_RUNTIME_DIR="$state/runtime"
 
+    # The desktop's own session bus, where the program offers its commands.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$state/runtime/bus"
+    launch dbus dbus-daemon --session --nofork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS"
+    wait_for 10 "the session bus" test -S "$state/runtime/bus"
+
     launch openbox openbox --sm-disable --config-file "$state/openbox-rc.xml"
     wait_for 10 "openbox" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 
@@ -187,6 +192,7 @@ start() {
     cat >"$state/env" <<EOF
 DISPLAY=$DISPLAY
 XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR
+DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS
 HALOMARK_XTERM_LEFT=$left
 HALOMARK_XTERM_RIGHT=$right
 EOF

@@ -137,8 +137,6 @@ EndToEndTest::startAnother(const std::string& name, const std::vector<std::strin
         {"LANG", "en_US.UTF-8"},
         {"LANGUAGE", "en"},
         {"LC_ALL", "en_US.UTF-8"},
-        // No session bus: the tray icon docks through the X protocol, as with tint2.
-        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (config() / "no-session-bus").string()},
     };
     for (const auto& [variable, value] : changes) {
         variables[variable] = value;

@@ -37,10 +37,11 @@ enum class MenuEntry
 {
     highlight = 2,
     rangeSelection = 3,
-    launchAtLogin = 4,
-    language = 5,
-    color = 6,
-    quit = 11,
+    locatorKey = 4,
+    launchAtLogin = 5,
+    language = 6,
+    color = 7,
+    quit = 12,
 };
 
 // Pixels of a cue colour in a square around a centre: how many, the median of their distances
