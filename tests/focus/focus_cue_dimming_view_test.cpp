@@ -158,20 +158,13 @@ TEST_F(FocusCueDimmingViewTest, TheHolePathRunsCounterClockwiseWithItsOwnArcAtEa
     }
     // A square corner is a line to the corner itself.
     const Path square = FocusCueDimmingView::roundedHolePath({0, 0, 50, 30}, {});
-    std::vector<Point> ends;
+    std::vector<double> ends; // x and y of each segment's end; a close adds -1
     for (const PathSegment& segment : square.segments()) {
-        ends.push_back(segment.kind == Kind::close ? Point{-1, -1} : segment.endPoint());
+        const Point end = segment.kind == Kind::close ? Point{-1, -1} : segment.endPoint();
+        ends.insert(ends.end(), {end.x, end.y});
     }
-    EXPECT_EQ(ends, (std::vector<Point>{{0, 0},
-                                        {50, 0},
-                                        {50, 0},
-                                        {50, 30},
-                                        {50, 30},
-                                        {0, 30},
-                                        {0, 30},
-                                        {0, 0},
-                                        {0, 0},
-                                        {-1, -1}}));
+    EXPECT_EQ(ends, (std::vector<double>{0, 0,  50, 0,  50, 0, 50, 30, 50, 30,
+                                         0, 30, 0,  30, 0,  0, 0,  0,  -1, -1}));
 }
 
 TEST_F(FocusCueDimmingViewTest, TheVeilIsOneHalfWhiteEvenOddFillOfTheBoundsAndTheHole)

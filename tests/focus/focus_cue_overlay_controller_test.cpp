@@ -81,31 +81,29 @@ TEST_F(FocusCueOverlayControllerTest, AShowMakesAVeilPanelPerDisplayAndVeilsOnly
                       "setCollectionBehavior 337",
                       "setContentView"};
     EXPECT_EQ(first->configuration(), veilPanelConfiguration(screens.screens()[0]));
-    EXPECT_EQ(first->configuration().contentRect, Rect(0, 0, 1440, 876));
     Calls expected = setUp;
     expected.insert(expected.end(), {"orderFrontRegardless", "displayIfNeeded"});
     EXPECT_EQ(newCalls(*first), expected);
     EXPECT_EQ(first->contentView(), controller.overlays().at(1).view);
-    EXPECT_EQ(controller.overlays().at(1).view->frame(), Rect(0, 0, 1440, 876));
-    EXPECT_EQ(hole(1), Rect(200, 300, 600, 400));
     // Drawn before the show returned, once, with the hole.
-    EXPECT_EQ(first->displayCount(), 1);
-    EXPECT_EQ(first->lastFrame().fills().at(0).path.segments().size(), 15u);
+    EXPECT_EQ(std::tuple(controller.overlays().at(1).view->frame(), hole(1), first->displayCount(),
+                         first->lastFrame().fills().at(0).path.segments().size()),
+              std::tuple(Rect(0, 0, 1440, 876), std::optional(Rect(200, 300, 600, 400)), 1, 15u));
 
     // The other display gets its panel, not yet ordered front.
     EXPECT_EQ(second->configuration().contentRect, Rect(1440, 0, 1920, 1056));
     expected = setUp;
     expected.push_back("orderOut");
     EXPECT_EQ(newCalls(*second), expected);
-    EXPECT_FALSE(hole(2));
-    EXPECT_EQ(factory.frontToBack(), Panels{first});
+    EXPECT_EQ(std::tuple(hole(2), factory.frontToBack()),
+              std::tuple(std::optional<Rect>{}, Panels{first}));
 
     // Across both displays: each veiled with its part of the hole, aligned on its own pixel
     // grid and square where it meets the other display.
     controller.show(acrossBoth);
     EXPECT_EQ(factory.frontToBack(), (Panels{second, first}));
-    EXPECT_EQ(hole(1), Rect(1240, 300, 200, 300));
-    EXPECT_EQ(hole(2), Rect(0, 300, 200, 300));
+    EXPECT_EQ(std::tuple(hole(1), hole(2)),
+              std::tuple(Rect(1240, 300, 200, 300), Rect(0, 300, 200, 300)));
     const auto& view1 = *controller.overlays().at(1).view;
     EXPECT_EQ(view1.pixelAlignedHole(),
               (AlignedHole{{1243, 303, 197, 294}, false, true, false, false}));
@@ -119,21 +117,18 @@ TEST_F(FocusCueOverlayControllerTest, AShowMakesAVeilPanelPerDisplayAndVeilsOnly
 TEST_F(FocusCueOverlayControllerTest, TheWindowSizeAndOverlapThresholdsAreInclusive)
 {
     controller.show({200, 300, 79, 400});
-    EXPECT_EQ(factory.createdCount(), 0);
-    EXPECT_FALSE(controller.activeWindowFrame());
-    controller.show({200, 300, 80, 50});
-    EXPECT_EQ(controller.activeWindowFrame(), Rect(200, 300, 80, 50));
+    EXPECT_EQ(std::tuple(factory.createdCount(), controller.activeWindowFrame()),
+              std::tuple(0, std::optional<Rect>{}));
 
     // Each: the frame shown, whether it is kept as the active frame (else everything is
     // hidden), and whether display 1 and display 2 are veiled.
     struct Case
     {
         Rect frame;
-        bool kept;
-        bool first;
-        bool second;
+        bool kept, first, second;
     };
     const std::vector<Case> cases{
+        {{200, 300, 80, 50}, true, true, false},
         {{200, 300, 80, 49}, false, false, false}, // below 80 x 50
         {{200, 300, 600, 400}, true, true, false},
         {{200, 300, 79, 400}, false, false, false},
@@ -151,10 +146,10 @@ TEST_F(FocusCueOverlayControllerTest, TheWindowSizeAndOverlapThresholdsAreInclus
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.frame));
         controller.show(c.frame);
-        EXPECT_EQ(controller.activeWindowFrame().has_value(), c.kept);
-        EXPECT_EQ(panel(1)->isVisible(), c.first);
-        EXPECT_EQ(panel(2)->isVisible(), c.second);
-        EXPECT_EQ(controller.overlays().size(), 2u); // kept for the next show
+        EXPECT_EQ(std::tuple(controller.activeWindowFrame().has_value(), panel(1)->isVisible(),
+                             panel(2)->isVisible(), controller.overlays().size()),
+                  std::tuple(c.kept, c.first, c.second, 2u)); // panels kept for the next show
+        EXPECT_EQ(controller.activeWindowFrame(), c.kept ? std::optional(c.frame) : std::nullopt);
     }
     EXPECT_EQ(hole(1), Rect(200, 856, 400, 20));
     controller.show({-360, 300, 400, 300});
@@ -176,15 +171,15 @@ TEST_F(FocusCueOverlayControllerTest, ARepeatedShowChangesNoHoleAndOnlyOrdersThe
     controller.show({1240.0625, 300, 400, 300}); // less than 0.1 points: nothing either
     EXPECT_EQ(newCalls(*first), (Calls{"orderFrontRegardless", "orderFrontRegardless"}));
     EXPECT_EQ(newCalls(*second), (Calls{"orderFrontRegardless", "orderFrontRegardless"}));
-    EXPECT_EQ(first->displayRequestCount(), requests);
-    EXPECT_EQ(first->displayCount(), 1);
-    EXPECT_EQ(second->displayCount(), 1);
+    EXPECT_EQ(
+        std::tuple(first->displayRequestCount(), first->displayCount(), second->displayCount()),
+        std::tuple(requests, 1, 1));
 
     // Small moves add up against the hole last drawn, not the last frame shown.
     controller.show({1240.125, 300, 400, 300});
     EXPECT_EQ(newCalls(*first), (Calls{"orderFrontRegardless", "displayIfNeeded"}));
-    EXPECT_EQ(second->displayCount(), 2);
-    EXPECT_EQ(hole(1), Rect(1240.125, 300, 199.875, 300));
+    EXPECT_EQ(std::tuple(second->displayCount(), hole(1)),
+              std::tuple(2, Rect(1240.125, 300, 199.875, 300)));
 
     // Moves along either axis alone, and a change of height, are each redrawn.
     int draws = first->displayCount();
@@ -209,10 +204,10 @@ TEST_F(FocusCueOverlayControllerTest, PanelsFollowTheDisplaysAndTheirUsableAreas
     screens.unplug(2);
     EXPECT_TRUE(newCalls(*second).empty());
     controller.show(acrossBoth);
-    EXPECT_EQ(controller.overlays().size(), 1u);
-    EXPECT_EQ(newCalls(*second), Calls{"orderOut"});
-    EXPECT_EQ(second.use_count(), 1);
-    EXPECT_EQ(first->displayCount(), 1); // its part of the hole did not change
+    // Display 1's part of the hole did not change: not drawn again.
+    EXPECT_EQ(std::tuple(controller.overlays().size(), newCalls(*second), second.use_count(),
+                         first->displayCount()),
+              std::tuple(1u, Calls{"orderOut"}, 1, 1));
 
     // A quarter point is noise; a dock appearing reframes the panel and its view, and the
     // hole follows.
@@ -224,9 +219,9 @@ TEST_F(FocusCueOverlayControllerTest, PanelsFollowTheDisplaysAndTheirUsableAreas
     controller.show({200, 300, 600, 400});
     EXPECT_EQ(newCalls(*first),
               (Calls{"setFrame 0 60 1440 816", "orderFrontRegardless", "displayIfNeeded"}));
-    EXPECT_EQ(controller.overlays().at(1).view->frame(), Rect(0, 0, 1440, 816));
-    EXPECT_EQ(hole(1), Rect(200, 240, 600, 400));
-    EXPECT_EQ(first->lastFrame().fills()[0].path.boundingBox(), Rect(0, 0, 1440, 816));
+    EXPECT_EQ(std::tuple(controller.overlays().at(1).view->frame(), hole(1),
+                         first->lastFrame().fills()[0].path.boundingBox()),
+              std::tuple(Rect(0, 0, 1440, 816), Rect(200, 240, 600, 400), Rect(0, 0, 1440, 816)));
     ASSERT_TRUE(panel(2)); // plugged back: a new panel
     EXPECT_NE(panel(2), second);
 
@@ -235,10 +230,9 @@ TEST_F(FocusCueOverlayControllerTest, PanelsFollowTheDisplaysAndTheirUsableAreas
     setScreens({0, 60, 1440, 816}, {1440, 0, 0, 1056},
                {SimScreenList::makeScreen(3, {-1280, 0, 1280, 800}, 1.0, Rect{-1280, 0, 1280, 0})});
     controller.show(acrossBoth);
-    EXPECT_EQ(controller.overlays().count(3), 0u);
-    EXPECT_EQ(replug->frame(), Rect(1440, 0, 1920, 1056));
-    EXPECT_TRUE(replug->isVisible());
-    EXPECT_EQ(hole(2), Rect(0, 300, 200, 300));
+    EXPECT_EQ(
+        std::tuple(controller.overlays().count(3), replug->frame(), replug->isVisible(), hole(2)),
+        std::tuple(0u, Rect(1440, 0, 1920, 1056), true, Rect(0, 300, 200, 300)));
 }
 
 TEST_F(FocusCueOverlayControllerTest, HideOrdersEveryVeilOutAndTheNextShowReusesThePanels)
@@ -248,18 +242,17 @@ TEST_F(FocusCueOverlayControllerTest, HideOrdersEveryVeilOutAndTheNextShowReuses
     auto first = panel(1);
     auto second = panel(2);
     controller.hide();
-    EXPECT_FALSE(controller.activeWindowFrame());
-    EXPECT_EQ(first->calls().back(), "orderOut");
-    EXPECT_EQ(second->calls().back(), "orderOut");
-    EXPECT_TRUE(factory.frontToBack().empty());
+    EXPECT_EQ(std::tuple(controller.activeWindowFrame(), first->calls().back(),
+                         second->calls().back(), factory.frontToBack().size()),
+              std::tuple(std::nullopt, "orderOut", "orderOut", 0u));
     controller.updateHoles(); // while hidden the internal steps show nothing
     EXPECT_TRUE(factory.frontToBack().empty());
 
     controller.show(acrossBoth);
-    EXPECT_EQ(factory.createdCount(), 2);
-    EXPECT_EQ(panel(1), first);
-    EXPECT_EQ(factory.frontToBack(), (Panels{second, first}));
-    EXPECT_EQ(first->displayCount(), 1); // the holes were kept: nothing drawn again
+    // The holes were kept: nothing drawn again.
+    EXPECT_EQ(
+        std::tuple(factory.createdCount(), panel(1), factory.frontToBack(), first->displayCount()),
+        std::tuple(2, first, Panels{second, first}, 1));
 }
 
 } // namespace

@@ -51,13 +51,12 @@ TEST(Path, ArcsEllipsesRoundedRectsAndSubpaths)
 
     Path rounded; // corners limited to half the height; the rectangle normalised
     rounded.addRoundedRect(Rect{110, 4, -100, -4}, 5, 5);
-    EXPECT_EQ(rounded.boundingBox(), Rect(10, 0, 100, 4));
-    EXPECT_EQ(endPoints(rounded)[0], Point(15, 0));
-    EXPECT_EQ(endPoints(rounded)[2], Point(110, 2));
+    EXPECT_EQ(std::tuple(rounded.boundingBox(), endPoints(rounded)[0], endPoints(rounded)[2]),
+              std::tuple(Rect(10, 0, 100, 4), Point(15, 0), Point(110, 2)));
     Path dot; // a zero-size rectangle: a closed outline at one point
     dot.addRoundedRect(Rect{30, 40, 0, 0}, 5, 5);
-    EXPECT_EQ(dot.boundingBox(), Rect(30, 40, 0, 0));
-    EXPECT_EQ(dot.segments().back().kind, Kind::close);
+    EXPECT_EQ(std::tuple(dot.boundingBox(), dot.segments().back().kind),
+              std::tuple(Rect(30, 40, 0, 0), Kind::close));
 
     Path path;
     path.lineTo({1, 1}); // no current point: starts a subpath
@@ -91,7 +90,7 @@ TEST(TimingFunction, SolvedValuesLieOnTheCurveAndGrowAcrossTheWholeRange)
         }
         EXPECT_LT(worst, 1e-6);
         EXPECT_TRUE(growing);
-        EXPECT_EQ(std::pair(curve.value(-0.5), curve.value(7)), std::pair(0.0, 1.0));
+        EXPECT_EQ(std::tuple(curve.value(-0.5), curve.value(7)), std::tuple(0.0, 1.0));
     }
     EXPECT_NEAR(TimingFunction::easeIn().value(0.75), 0.6218618691748902, 1e-9);
 }
@@ -109,18 +108,18 @@ AnimationGroup fadeGroup(double begin, double duration, FillMode fill, bool remo
 
 TEST(Animation, GroupsFollowFillModeAndRemovalAndKeyTimesOfTheWrongLengthAreEven)
 {
+    using Fractions = std::vector<std::optional<double>>;
     const auto held = fadeGroup(10, 2, FillMode::forwards, false);
-    EXPECT_EQ(held.fractionAt(9.999), std::nullopt);
-    EXPECT_EQ(held.fractionAt(10), 0.0);
-    EXPECT_DOUBLE_EQ(*held.fractionAt(11.5), 0.75);
-    EXPECT_EQ(held.fractionAt(100), 1.0);
-    EXPECT_TRUE(held.isRunning(11.999));
-    EXPECT_FALSE(held.isRunning(12));
+    EXPECT_EQ((Fractions{held.fractionAt(9.999), held.fractionAt(10), held.fractionAt(11.5),
+                         held.fractionAt(100)}),
+              (Fractions{std::nullopt, 0.0, 0.75, 1.0}));
+    EXPECT_EQ(std::tuple(held.isRunning(11.999), held.isRunning(12)), std::tuple(true, false));
     // Removed on completion, a forward fill holds nothing; without a forward fill neither.
-    EXPECT_EQ(fadeGroup(10, 2, FillMode::forwards, true).fractionAt(12), std::nullopt);
-    EXPECT_EQ(fadeGroup(10, 2, FillMode::removed, false).fractionAt(12), std::nullopt);
-    EXPECT_EQ(fadeGroup(10, 2, FillMode::backwards, false).fractionAt(3), 0.0);
-    EXPECT_EQ(fadeGroup(10, 2, FillMode::both, false).fractionAt(13), 1.0);
+    EXPECT_EQ((Fractions{fadeGroup(10, 2, FillMode::forwards, true).fractionAt(12),
+                         fadeGroup(10, 2, FillMode::removed, false).fractionAt(12),
+                         fadeGroup(10, 2, FillMode::backwards, false).fractionAt(3),
+                         fadeGroup(10, 2, FillMode::both, false).fractionAt(13)}),
+              (Fractions{std::nullopt, std::nullopt, 0.0, 1.0}));
 
     // Keyframe values along their curves are checked with the ring; key times of the wrong
     // length are spaced evenly.
@@ -140,8 +139,8 @@ TEST(Layer, TreesPresentationAndRendering)
     root->addSublayer(spare);
     other->addSublayer(ring);
     root->addSublayer(ring); // moves, it is not shared
-    EXPECT_TRUE(other->sublayers().empty());
-    EXPECT_EQ(ring->superlayer(), root.get());
+    EXPECT_EQ(std::tuple(other->sublayers().size(), ring->superlayer()),
+              std::tuple(0u, root.get()));
     std::weak_ptr<Layer> weakSpare = spare;
     spare->removeFromSuperlayer();
     spare.reset(); // the superlayer held the other reference
@@ -176,12 +175,10 @@ TEST(Layer, TreesPresentationAndRendering)
     EXPECT_EQ(canvas.saveDepth(), 0);
     ASSERT_EQ(canvas.drawings().size(), 1u); // clear fill and clear background: not drawn
     const auto stroke = canvas.strokes().at(0);
-    EXPECT_EQ(stroke.bounds(), Rect(35, 32.5, 50, 25));
-    EXPECT_DOUBLE_EQ(stroke.lineWidth(), 2);
-    EXPECT_DOUBLE_EQ(stroke.opacity, 0.5);
+    EXPECT_EQ(std::tuple(stroke.bounds(), stroke.lineWidth(), stroke.opacity),
+              std::tuple(Rect(35, 32.5, 50, 25), 2.0, 0.5));
     EXPECT_EQ(root->animatedBounds(), Rect(5, 15, 110, 60)); // the whole stroke, plus a point
-    EXPECT_TRUE(root->isAnimating(0.99));
-    EXPECT_FALSE(root->isAnimating(1));
+    EXPECT_EQ(std::tuple(root->isAnimating(0.99), root->isAnimating(1)), std::tuple(true, false));
     canvas.clear();
     root->hidden = true;
     root->render(canvas, 0.5);

@@ -65,20 +65,18 @@ TEST_F(RangeSelectionCaptureViewTest, AClickDrawsAVisibleZeroSizeOutlineInTheCol
     EXPECT_TRUE(view->isMouseDown());
     view->mouseUp(at(200, 150));
     EXPECT_EQ(log, (Log{"started", "finished YES"}));
-    EXPECT_FALSE(view->isMouseDown());
-    EXPECT_TRUE(view->hasFinishedSelection());
-    EXPECT_EQ(view->startPoint(), Point(200, 150));
+    EXPECT_EQ(std::tuple(view->isMouseDown(), view->hasFinishedSelection(), view->startPoint()),
+              std::tuple(false, true, std::optional(Point(200, 150))));
     // Two strokes, the outline first, at the press point in view coordinates.
+    const std::vector<std::pair<Color, double>> colorsAndWidths{
+        {Color::blackColor().withAlpha(0.82), 4.4}, {system_colors::yellow().withAlpha(0.96), 2.6}};
     const auto strokes = strokesOf(*view);
     ASSERT_EQ(strokes.size(), 2u);
-    EXPECT_EQ(strokes[0].color, Color::blackColor().withAlpha(0.82));
-    EXPECT_EQ(strokes[0].lineWidth(), 4.4);
-    EXPECT_EQ(strokes[1].color, system_colors::yellow().withAlpha(0.96));
-    EXPECT_EQ(strokes[1].lineWidth(), 2.6);
-    for (const auto& stroke : strokes) {
-        EXPECT_EQ(stroke.stroke.lineJoin, LineJoin::round);
-        EXPECT_EQ(stroke.bounds(), Rect(200, 150, 0, 0));
-        EXPECT_EQ(stroke.opacity, 1.0);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(std::tuple(strokes[i].color, strokes[i].lineWidth(), strokes[i].stroke.lineJoin,
+                             strokes[i].bounds(), strokes[i].opacity),
+                  std::tuple(colorsAndWidths[i].first, colorsAndWidths[i].second, LineJoin::round,
+                             Rect(200, 150, 0, 0), 1.0));
     }
 }
 
@@ -115,9 +113,8 @@ TEST_F(RangeSelectionCaptureViewTest, ARightPressHidesAtOnceThenCancelsAsDoesARe
     };
     view->rightMouseDown(at(300, 200));
     EXPECT_EQ(log, (Log{"started", "started", "cancelled"}));
-    EXPECT_TRUE(hiddenWhenCancelled);
-    EXPECT_FALSE(view->hasVisibleSelection());
-    EXPECT_TRUE(strokesOf(*view).empty());
+    EXPECT_EQ(std::tuple(hiddenWhenCancelled, view->hasVisibleSelection(), strokesOf(*view).size()),
+              std::tuple(true, false, 0u));
 
     auto fresh = makeView();
     log.clear();
@@ -137,12 +134,11 @@ TEST_F(RangeSelectionCaptureViewTest, ASelectionHiddenDuringAPressStaysHiddenAnd
     view->hideSelection();            // the shortcut was let go
     view->hideSelection();            // nothing left to clear
     view->mouseDragged(at(350, 250));
-    EXPECT_TRUE(view->outlineLayer->hidden);
-    EXPECT_TRUE(view->foregroundLayer->hidden);
+    EXPECT_TRUE(view->outlineLayer->hidden && view->foregroundLayer->hidden);
     view->mouseUp(at(400, 300));
     EXPECT_EQ(log, (Log{"started", "finished NO"}));
-    EXPECT_FALSE(view->hasFinishedSelection());
-    EXPECT_TRUE(strokesOf(*view).empty());
+    EXPECT_EQ(std::tuple(view->hasFinishedSelection(), strokesOf(*view).size()),
+              std::tuple(false, 0u));
     // Each request covers what was drawn and what is drawn now, half the outline and a
     // point of antialiasing beyond the rectangle.
     const double r = 4.4 / 2 + 1;
