@@ -97,13 +97,6 @@ TEST_F(FocusCueDimmingViewTest, HolesAreClippedInsetSnappedAndSquareWhereTheyTou
         EXPECT_EQ(fill.path.segments().size(), cases[i].aligned ? 15u : 5u) << "case " << i;
         EXPECT_EQ(fill.path.boundingBox(), Rect(0, 0, 800, 600));
     }
-
-    // Once its panel is gone the view falls back to scale 1.
-    auto view = makeView(2);
-    view->holeFrame = Rect{1.5, 100, 300, 200};
-    panels.clear();
-    EXPECT_EQ(view->pixelAlignedHole(),
-              (AlignedHole{{1, 103, 297, 194}, true, false, false, false}));
 }
 
 TEST_F(FocusCueDimmingViewTest, CornersAreHalfTheShorterSideCappedByVersionAndRoundOnlyWhenFree)
