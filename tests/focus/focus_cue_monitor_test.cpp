@@ -351,11 +351,8 @@ TEST_F(FocusCueMonitorTest, TheFourthMissingSampleWithdrawsButWithAButtonHeldThe
     // The editor stays frontmost while its only window is hidden.
     auto hide = [&](bool hidden) {
         desktop.windows.window(21)->isOnscreen = !hidden;
-        if (hidden) {
-            desktop.accessibility.clearFocusedWindow(editorPid);
-        } else {
-            desktop.accessibility.focusWindow(editorPid, 21);
-        }
+        hidden ? desktop.accessibility.clearFocusedWindow(editorPid)
+               : desktop.accessibility.focusWindow(editorPid, 21);
     };
     hide(true);
     std::vector<double> missing;

@@ -41,9 +41,8 @@ protected:
     {
         sim::SimCanvas canvas;
         view.draw(canvas, 0);
-        EXPECT_EQ(canvas.calls(), (std::vector<sim::SimCanvas::Call>{
-                                      sim::SimCanvas::Call::save, sim::SimCanvas::Call::fillPath,
-                                      sim::SimCanvas::Call::restore}));
+        using enum sim::SimCanvas::Call;
+        EXPECT_EQ(canvas.calls(), (std::vector{save, fillPath, restore}));
         return canvas.fills().empty() ? sim::SimCanvas::Drawing{} : canvas.fills()[0];
     }
 

@@ -243,15 +243,6 @@ protected:
         return sim::SimWindowServer::recordOf(TestDesktop::window(pid, number, frame, layer));
     }
 
-    std::vector<WindowNumber> numbers(const std::vector<WindowRecord>& list)
-    {
-        std::vector<WindowNumber> result;
-        for (const auto& c : R::windowCandidates(desktop.ports(), editorPid, &list)) {
-            result.push_back(c.windowNumber);
-        }
-        return result;
-    }
-
     TestDesktop desktop;
 };
 
@@ -274,10 +265,12 @@ TEST_F(WindowListTest, CandidatesPassAlphaAndVisibilityExactlyAtTheLimits)
     add(10, {100, -171, 300, 200});
     add(11, big, [](WindowRecord& r) { r.isOnscreen = RecordNumber{std::int64_t{0}}; });
     add(12, big, [](WindowRecord& r) { r.layer = RecordNumber{std::int64_t{3}}; });
-    EXPECT_EQ(numbers(list), (std::vector<WindowNumber>{2, 3, 8, 9}));
-    // The frame comes out in bottom-left coordinates and the index is the record's.
-    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, &list)[3],
-              (R::WindowCandidate{9, {100, -170, 300, 200}, 5}));
+    // Frames come out in bottom-left coordinates, and each index is the record's.
+    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, &list),
+              (std::vector<R::WindowCandidate>{{2, big, 1},
+                                               {3, big, 2},
+                                               {8, {1400, 100, 300, 200}, 4},
+                                               {9, {100, -170, 300, 200}, 5}}));
 
     // Visibility is measured per screen, not across screens.
     const std::vector<Screen> two{sim::SimScreenList::makeScreen(1, {0, 0, 1000, 800}),
@@ -304,9 +297,9 @@ TEST_F(WindowListTest, MalformedRecordsAreSkippedButStillCountAnIndex)
     list[7].ownerPID = RecordNumber{501.0};
     list[7].number = RecordNumber{44.0};
     list[8].ownerPID = RecordNumber{std::int64_t{502}};
-    const auto candidates = R::windowCandidates(desktop.ports(), editorPid, &list);
-    EXPECT_EQ(numbers(list), (std::vector<WindowNumber>{42, 43, 44}));
-    EXPECT_EQ(candidates[0].frontToBackIndex, 5);
+    const Rect f{100, 100, 400, 300};
+    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, &list),
+              (std::vector<R::WindowCandidate>{{42, f, 5}, {43, f, 6}, {44, f, 7}}));
     EXPECT_TRUE(R::windowCandidates(desktop.ports(), finderPid, &list).empty());
 
     // Without a list the scan copies the on-screen list; an empty list given is used as it

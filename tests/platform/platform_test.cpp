@@ -241,14 +241,12 @@ TEST(PanelConfiguration, RingsAndSelectionsCoverTheFrameVeilsTheUsableAreaNoneIs
     const auto ring = ringPanelConfiguration(screen);
     const auto veil = veilPanelConfiguration(screen);
     const auto selection = selectionPanelConfiguration(screen);
-    EXPECT_EQ(ring.contentRect, screen.frame);
-    EXPECT_EQ(veil.contentRect, screen.visibleFrame);
-    EXPECT_EQ(selection.contentRect, screen.frame);
+    EXPECT_EQ(std::tuple(ring.contentRect, veil.contentRect, selection.contentRect),
+              std::tuple(screen.frame, screen.visibleFrame, screen.frame));
     for (const auto& c : {ring, veil, selection}) {
-        EXPECT_EQ(c.display, 3u);
-        EXPECT_EQ(c.styleMask, 128u);
-        EXPECT_EQ(c.collectionBehavior, 337u);
-        EXPECT_FALSE(c.opaque || c.hasShadow || c.hidesOnDeactivate);
+        EXPECT_EQ(std::tuple(c.display, c.styleMask, c.collectionBehavior,
+                             c.opaque || c.hasShadow || c.hidesOnDeactivate),
+                  std::tuple(3u, 128u, 337u, false));
     }
 }
 
