@@ -3,11 +3,6 @@
 // quit from the menu. Everything below the shell is the real code.
 #include "app_test_platform.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 namespace halomark {
 namespace {
 
@@ -82,10 +77,13 @@ TEST_F(ApplicationSessionTest, TheLoginItemInEachOfItsFourStates)
     service.setStatus(LoginItemStatus::requiresApproval);
     service.setStatusAfterRegistering(LoginItemStatus::requiresApproval);
     EXPECT_EQ(toggle(), "22 off");
+    // Switched off meanwhile, the request is withdrawn.
+    EXPECT_EQ(delegate->setLaunchAtLogin(false), std::nullopt);
+    EXPECT_EQ(service.unregisterCount(), 3);
     // Not found, and the service refuses.
     service.setStatus(LoginItemStatus::notFound);
     service.failNextRegister("Halomark is not installed where the session can start it.");
-    EXPECT_EQ(toggle(), "32 off");
+    EXPECT_EQ(toggle(), "33 off");
     EXPECT_EQ(sim.alerts.shown().back(),
               failure("Halomark is not installed where the session can start it."));
     // A change made outside shows only after the next rebuild.
