@@ -90,13 +90,12 @@ TEST_F(CommandKeyMonitorTest, OneCommandKeyAloneTapsOnceOnALaterTurnAnythingElse
     EXPECT_EQ(pressWith([&] { input.setNonModifierKeyDown(true); }), "");
     EXPECT_EQ(pressWith([&] { monitor->cancelPendingTap(); }), "");
     for (KeyCode key : {k::tab, k::grave, k::leftBracket}) {
-        EXPECT_EQ(pressWith([&] {
-                      input.pressKey(key);
-                      tick();
-                      input.releaseKey(key);
-                  }),
-                  "focusSwitch ")
-            << key;
+        const auto strike = [&] {
+            input.pressKey(key);
+            tick();
+            input.releaseKey(key);
+        };
+        EXPECT_EQ(pressWith(strike), "focusSwitch ") << key;
     }
     // Caps Lock, the numeric pad and the Command flag itself leave the tap alone.
     EXPECT_EQ(pressWith([this] { input.setFlags(f::capsLock | f::command | f::numericPad); }),
@@ -171,12 +170,11 @@ TEST_F(CommandKeyMonitorTest, TheShortcutFollowsTheExactCompanionFlagsAndRelease
     input.pressKey(k::leftCommand);
     input.pressKey(k::rightCommand); // both Command keys qualify
     tick();
-    input.setFlags(f::control | f::shift);
-    tick();
-    input.setFlags(f::control);
-    tick();
-    input.setFlags(0); // Control let go while Command stays down
-    tick();
+    // Shift added, then taken away, then Control let go while Command stays down.
+    for (EventFlags flags : {f::control | f::shift, f::control, EventFlags{0}}) {
+        input.setFlags(flags);
+        tick();
+    }
     input.releaseAll();
     tick(3);
     EXPECT_EQ(log, "pressed released pressed released ");
