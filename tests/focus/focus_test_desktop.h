@@ -44,13 +44,11 @@ public:
     static sim::SimWindow window(ProcessIdentifier pid, WindowNumber number, const Rect& frame,
                                  std::int64_t layer = 0)
     {
-        sim::SimWindow w;
-        w.ownerPid = pid;
-        w.number = number;
-        w.bounds = topLeft(frame);
-        w.layer = layer;
-        w.ownerName = "app " + std::to_string(pid);
-        return w;
+        return {.ownerPid = pid,
+                .layer = layer,
+                .number = number,
+                .bounds = topLeft(frame),
+                .ownerName = "app " + std::to_string(pid)};
     }
 
     // Opens a window in front of all others.

@@ -14,6 +14,7 @@ using namespace focus_test;
 namespace R = FrontmostWindowResolver;
 namespace attr = accessibility_attributes;
 namespace err = accessibility_errors;
+const std::optional<FocusCueTarget> none;
 
 TEST(MatchScore, WorkedScoresOrderBonusTiesAndTheInclusiveThreshold)
 {
@@ -30,9 +31,9 @@ TEST(MatchScore, WorkedScoresOrderBonusTiesAndTheInclusiveThreshold)
     auto at = [&](std::int64_t index, WindowNumber number = 1) {
         return R::WindowCandidate{number, focused, index};
     };
-    EXPECT_DOUBLE_EQ(R::matchScore(at(0), focused), 1.08);
-    EXPECT_DOUBLE_EQ(R::matchScore(at(15), focused), 1.005);
-    EXPECT_DOUBLE_EQ(R::matchScore(at(40), focused), 1.0);
+    for (const auto& [index, score] : {std::tuple(0, 1.08), {15, 1.005}, {40, 1.0}}) {
+        EXPECT_DOUBLE_EQ(R::matchScore(at(index), focused), score) << index;
+    }
     EXPECT_EQ(R::bestCandidate({at(16, 1), at(17, 2)}, focused)->windowNumber, 1u);
     EXPECT_EQ(R::bestCandidate({at(17, 2), at(16, 1)}, focused)->windowNumber, 2u);
 
@@ -42,8 +43,7 @@ TEST(MatchScore, WorkedScoresOrderBonusTiesAndTheInclusiveThreshold)
     ASSERT_EQ(R::matchScore(exact, small), R::acceptanceThreshold);
     EXPECT_EQ(R::bestCandidate({exact}, small), exact);
     EXPECT_EQ(R::bestCandidate({{1, {40.01, 0, 120, 100}, 0}}, small), std::nullopt);
-    EXPECT_EQ(R::bestCandidate({exact}, {0, 0, 0, 100}), std::nullopt);
-    EXPECT_EQ(R::bestCandidate({}, small), std::nullopt);
+    EXPECT_FALSE(R::bestCandidate({exact}, {0, 0, 0, 100}) || R::bestCandidate({}, small));
 
     // Frames a quarter point apart in each measure are nearly equal; the far edges may
     // differ by more.
@@ -77,10 +77,10 @@ protected:
 TEST_F(ResolverTest, TheFocusedWindowIsMatchedInOneListCopyAndNeverTheOwnApplication)
 {
     EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, "cg:21", 21, {100, 100, 700, 500}}));
-    EXPECT_EQ(desktop.windows.listCopyCount(), 1);
-    EXPECT_EQ(desktop.windows.lastListRequest(), (sim::SimWindowServer::ListRequest{0x11, 0}));
-    EXPECT_EQ(desktop.accessibility.applicationElementCount(), 1);
-    EXPECT_EQ(desktop.accessibility.attributeReadCount(), 3);
+    EXPECT_EQ(std::tuple(desktop.windows.listCopyCount(), desktop.windows.lastListRequest(),
+                         desktop.accessibility.applicationElementCount(),
+                         desktop.accessibility.attributeReadCount()),
+              std::tuple(1, sim::SimWindowServer::ListRequest{0x11, 0}, 1, 3));
     desktop.accessibility.focusWindow(editorPid, 22);
     EXPECT_EQ(resolve()->windowIdentifier, "cg:22");
 
@@ -88,45 +88,34 @@ TEST_F(ResolverTest, TheFocusedWindowIsMatchedInOneListCopyAndNeverTheOwnApplica
     desktop.activate(ownPid, 1);
     EXPECT_EQ(resolve(), std::nullopt);
     desktop.workspace.activate(std::nullopt);
-    EXPECT_EQ(resolve(), std::nullopt);
-    EXPECT_EQ(desktop.windows.listCopyCount(), 2);
+    EXPECT_EQ(std::tuple(resolve(), desktop.windows.listCopyCount()), std::tuple(none, 2));
 }
 
 TEST_F(ResolverTest, WithoutAUsableFocusedWindowTheFrontMostQualifyingWindowIsTaken)
 {
     using Value = AccessibilityValue;
-    const std::vector<std::pair<std::string, std::function<void()>>> failures{
-        {"no permission", [&] { desktop.accessibility.setTrusted(false); }},
-        {"no focused window", [&] { desktop.accessibility.clearFocusedWindow(editorPid); }},
-        {"error",
-         [&] {
-             answer(attr::focusedWindow, {err::cannotComplete, std::nullopt});
-         }},
-        {"not an element",
-         [&] {
-             answer(attr::focusedWindow, {err::success, Value{AccessibilityOtherValue{"x"}}});
-         }},
-        {"position as a size",
-         [&] {
-             answer(attr::position, {err::success, Value{Size{}}});
-         }},
-        {"size missing",
-         [&] {
-             answer(attr::size, {err::noValue, std::nullopt});
-         }},
-        {"off every screen",
-         [&] {
-             answer(attr::position, {err::success, Value{Point{3000, 0}}});
-         }},
+    const FocusCueTarget front{editorPid, "cg:22", 22, {300, 250, 700, 500}};
+    auto expectFront = [&](const std::string& why) {
+        EXPECT_EQ(R::focusedWindow(desktop.ports(), editorPid), std::nullopt) << why;
+        EXPECT_EQ(resolve(), front) << why;
     };
-    for (const auto& [name, fail] : failures) {
-        desktop.accessibility.setTrusted(true);
+    desktop.accessibility.setTrusted(false);
+    expectFront("no permission");
+    desktop.accessibility.setTrusted(true);
+    desktop.accessibility.clearFocusedWindow(editorPid);
+    expectFront("no focused window");
+    desktop.accessibility.focusWindow(editorPid, 21);
+    // An error, not an element, a position given as a size, no size, off every screen.
+    const std::vector<std::pair<std::string, AccessibilityAttributeResult>> answers{
+        {attr::focusedWindow, {err::cannotComplete, std::nullopt}},
+        {attr::focusedWindow, {err::success, Value{AccessibilityOtherValue{"x"}}}},
+        {attr::position, {err::success, Value{Size{}}}},
+        {attr::size, {err::noValue, std::nullopt}},
+        {attr::position, {err::success, Value{Point{3000, 0}}}}};
+    for (const auto& [attribute, result] : answers) {
         desktop.accessibility.clearOverrides();
-        desktop.accessibility.focusWindow(editorPid, 21);
-        fail();
-        EXPECT_EQ(R::focusedWindow(desktop.ports(), editorPid), std::nullopt) << name;
-        EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, "cg:22", 22, {300, 250, 700, 500}}))
-            << name;
+        answer(attribute, result);
+        expectFront(attribute);
     }
     // The application has no qualifying window either: nothing.
     desktop.windows.removeWindow(21);
@@ -134,20 +123,16 @@ TEST_F(ResolverTest, WithoutAUsableFocusedWindowTheFrontMostQualifyingWindowIsTa
     EXPECT_EQ(resolve(), std::nullopt);
 }
 
-TEST_F(ResolverTest, AFocusedWindowTheListDoesNotShowIsReportedFromAccessibilityAlone)
+TEST_F(ResolverTest, AFocusedWindowTheListLeavesOutIsTakenFromAccessibilityAtItsMinimumSize)
 {
-    desktop.windows.window(21)->alpha = 0; // filtered out of the list, still focused
+    // Too transparent for the list but focused, then a detached sheet far from every window.
+    desktop.windows.window(21)->alpha = 0;
     const std::string id = "ax:" + std::to_string(sim::SimAccessibility::hashOfWindow(21));
     EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, id, std::nullopt, {100, 100, 700, 500}}));
-    EXPECT_EQ(resolve()->windowIdentifier, id); // the same from sample to sample
-    // A detached focused window (a sheet, a panel) far from every list window.
     desktop.accessibility.setFocusedWindow(editorPid, {77, {900, 100}, {300, 200}});
     EXPECT_EQ(resolve(), (FocusCueTarget{editorPid, "ax:77", std::nullopt, {900, 600, 300, 200}}));
-}
-
-TEST_F(ResolverTest, AWindowOfExactlyTheMinimumSizeIsAcceptedAndOnePointLessIsNot)
-{
-    const std::string id = "ax:" + std::to_string(sim::SimAccessibility::hashOfWindow(21));
+    desktop.accessibility.focusWindow(editorPid, 21);
+    desktop.windows.window(21)->alpha = 1;
     for (const auto& [size, accepted] : std::vector<std::pair<Size, bool>>{
              {{120, 70}, true}, {{119, 70}, false}, {{120, 69}, false}}) {
         SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
@@ -217,21 +202,36 @@ TEST_F(FinderTest, TheFrontMostFinderWindowIsReportedAndOnlyItsCoverCounts)
     EXPECT_EQ(resolve(), std::nullopt);
 }
 
-TEST_F(FinderTest, LiveTargetWhileTheOwnerOrAQuickLookPanelOverFinderStaysFrontmost)
+TEST_F(FinderTest, LiveTrackingTakesOneWindowByNumberWhileItsOwnerOrAPanelOverFinderIsInFront)
 {
     desktop.open(previewPid, 51, {200, 150, 500, 400}, 8);
+    desktop.open(previewPid, 52, {200, 150, 500, 400}, 1000);
     desktop.move(41, {120, 90, 600, 400});
-    EXPECT_EQ(R::liveTarget(desktop.ports(), finderPid, 41),
+    const auto ports = desktop.ports();
+    EXPECT_EQ(R::liveTarget(ports, finderPid, 41),
               (FocusCueTarget{finderPid, "cg:41", 41, {120, 90, 600, 400}}));
+    EXPECT_EQ(R::windowCandidate(ports, 21, editorPid),
+              (R::WindowCandidate{21, {800, 500, 500, 300}, 0}));
+    EXPECT_EQ(desktop.windows.listCopyCount(), 0);
+    // Not another owner's window, nor a missing one; a raised layer counts only for a panel
+    // over Finder, below layer 1000.
+    EXPECT_FALSE(R::windowCandidate(ports, 21, browserPid) ||
+                 R::windowCandidate(ports, 99, editorPid) ||
+                 R::windowCandidate(ports, 52, previewPid) ||
+                 R::isTrackableLayer(desktop.workspace, -3, editorPid) ||
+                 R::isTrackableLayer(desktop.workspace, 8, finderPid));
     EXPECT_TRUE(R::isStillFrontmost(desktop.workspace, previewPid));
-    EXPECT_EQ(R::liveTarget(desktop.ports(), previewPid, 51)->windowIdentifier, "cg:51");
+    EXPECT_EQ(R::liveTarget(ports, previewPid, 51)->windowIdentifier, "cg:51");
     EXPECT_FALSE(R::isStillFrontmost(desktop.workspace, editorPid));
 
     desktop.activate(editorPid, 21);
-    EXPECT_FALSE(R::isStillFrontmost(desktop.workspace, previewPid));
-    EXPECT_EQ(R::liveTarget(desktop.ports(), finderPid, 41), std::nullopt);
+    EXPECT_FALSE(R::isStillFrontmost(desktop.workspace, previewPid) ||
+                 R::windowCandidate(ports, 51, previewPid) || R::liveTarget(ports, finderPid, 41));
+    desktop.windows.window(21)->alpha = 0.0; // too transparent to qualify any more
+    EXPECT_FALSE(R::windowCandidate(ports, 21, editorPid));
     desktop.workspace.activate(std::nullopt);
-    EXPECT_FALSE(R::isStillFrontmost(desktop.workspace, editorPid));
+    EXPECT_FALSE(R::isStillFrontmost(desktop.workspace, editorPid) ||
+                 R::windowCandidate(ports, 51, previewPid));
 }
 
 class WindowListTest : public ::testing::Test
@@ -241,15 +241,6 @@ protected:
                                std::int64_t layer = 0)
     {
         return sim::SimWindowServer::recordOf(TestDesktop::window(pid, number, frame, layer));
-    }
-
-    std::vector<WindowNumber> numbers(const std::vector<WindowRecord>& list)
-    {
-        std::vector<WindowNumber> result;
-        for (const auto& c : R::windowCandidates(desktop.ports(), editorPid, &list)) {
-            result.push_back(c.windowNumber);
-        }
-        return result;
     }
 
     TestDesktop desktop;
@@ -274,10 +265,12 @@ TEST_F(WindowListTest, CandidatesPassAlphaAndVisibilityExactlyAtTheLimits)
     add(10, {100, -171, 300, 200});
     add(11, big, [](WindowRecord& r) { r.isOnscreen = RecordNumber{std::int64_t{0}}; });
     add(12, big, [](WindowRecord& r) { r.layer = RecordNumber{std::int64_t{3}}; });
-    EXPECT_EQ(numbers(list), (std::vector<WindowNumber>{2, 3, 8, 9}));
-    // The frame comes out in bottom-left coordinates and the index is the record's.
-    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, &list)[3],
-              (R::WindowCandidate{9, {100, -170, 300, 200}, 5}));
+    // Frames come out in bottom-left coordinates, and each index is the record's.
+    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, &list),
+              (std::vector<R::WindowCandidate>{{2, big, 1},
+                                               {3, big, 2},
+                                               {8, {1400, 100, 300, 200}, 4},
+                                               {9, {100, -170, 300, 200}, 5}}));
 
     // Visibility is measured per screen, not across screens.
     const std::vector<Screen> two{sim::SimScreenList::makeScreen(1, {0, 0, 1000, 800}),
@@ -304,9 +297,9 @@ TEST_F(WindowListTest, MalformedRecordsAreSkippedButStillCountAnIndex)
     list[7].ownerPID = RecordNumber{501.0};
     list[7].number = RecordNumber{44.0};
     list[8].ownerPID = RecordNumber{std::int64_t{502}};
-    const auto candidates = R::windowCandidates(desktop.ports(), editorPid, &list);
-    EXPECT_EQ(numbers(list), (std::vector<WindowNumber>{42, 43, 44}));
-    EXPECT_EQ(candidates[0].frontToBackIndex, 5);
+    const Rect f{100, 100, 400, 300};
+    EXPECT_EQ(R::windowCandidates(desktop.ports(), editorPid, &list),
+              (std::vector<R::WindowCandidate>{{42, f, 5}, {43, f, 6}, {44, f, 7}}));
     EXPECT_TRUE(R::windowCandidates(desktop.ports(), finderPid, &list).empty());
 
     // Without a list the scan copies the on-screen list; an empty list given is used as it
@@ -337,10 +330,9 @@ TEST_F(WindowListTest, QuickLookPanelOnlyInFrontOfTheLimitAndOfAnotherProcess)
         return R::quickLookWindow(desktop.ports(), own, front, limit, list);
     };
     EXPECT_EQ(found(ownPid, finderPid, 5), (FocusCueTarget{previewPid, "quicklook:4", 4, panel}));
-    EXPECT_FALSE(found(ownPid, finderPid, 3)); // at or behind the limit: not looked at
-    EXPECT_FALSE(found(ownPid, finderPid, 0));
-    EXPECT_FALSE(found(previewPid, finderPid, 5)); // this application's or the frontmost's
-    EXPECT_FALSE(found(ownPid, previewPid, 5));
+    // At or behind the limit it is not looked at; nor is this application's or the frontmost's.
+    EXPECT_FALSE(found(ownPid, finderPid, 3) || found(ownPid, finderPid, 0) ||
+                 found(previewPid, finderPid, 5) || found(ownPid, previewPid, 5));
     // The owner name alone makes a Quick Look process, in any case.
     list[0].ownerName = std::string{"com.apple.QUICKLOOK.extension"};
     EXPECT_EQ(found(ownPid, finderPid, 5)->processIdentifier, editorPid);
@@ -348,9 +340,10 @@ TEST_F(WindowListTest, QuickLookPanelOnlyInFrontOfTheLimitAndOfAnotherProcess)
     // Either marker, in the owner name, bundle identifier or display name; no space in it.
     desktop.workspace.launch({601, std::nullopt, "xVIEWBRIDGEx"});
     desktop.workspace.launch({603, std::nullopt, "Quick Look"});
-    EXPECT_TRUE(R::isQuickLookProcess(desktop.workspace, 601, std::nullopt));
-    EXPECT_FALSE(R::isQuickLookProcess(desktop.workspace, 603, std::nullopt));
-    EXPECT_FALSE(R::isQuickLookProcess(desktop.workspace, 999, std::nullopt)); // not running
+    EXPECT_EQ((std::vector{R::isQuickLookProcess(desktop.workspace, 601, std::nullopt),
+                           R::isQuickLookProcess(desktop.workspace, 603, std::nullopt),
+                           R::isQuickLookProcess(desktop.workspace, 999, std::nullopt)}),
+              (std::vector{true, false, false})); // the last is not running
 }
 
 TEST_F(WindowListTest, CoveringWindowOfAnotherApplicationObscuresFromInFrontOnly)
@@ -362,44 +355,18 @@ TEST_F(WindowListTest, CoveringWindowOfAnotherApplicationObscuresFromInFrontOnly
     };
     EXPECT_TRUE(obscured(record(editorPid, 2, {650, 450, 300, 200})));  // corner overlap
     EXPECT_FALSE(obscured(record(editorPid, 2, {700, 100, 300, 200}))); // touches the edge
-    EXPECT_FALSE(obscured(record(ownPid, 2, finderWindow)));
-    EXPECT_FALSE(obscured(record(finderPid, 2, finderWindow)));
-    EXPECT_FALSE(obscured(record(previewPid, 2, finderWindow)));   // a preview panel
-    EXPECT_FALSE(obscured(record(editorPid, 2, finderWindow, 1))); // not a normal window
+    // Neither this application's, Finder's, a preview panel nor a window above the normal layer.
+    EXPECT_FALSE(obscured(record(ownPid, 2, finderWindow)) ||
+                 obscured(record(finderPid, 2, finderWindow)) ||
+                 obscured(record(previewPid, 2, finderWindow)) ||
+                 obscured(record(editorPid, 2, finderWindow, 1)));
     WindowRecord cover = record(editorPid, 2, finderWindow);
     cover.number.reset(); // the number is not needed to cover
-    EXPECT_TRUE(obscured(cover));
-    EXPECT_TRUE(obscured(cover, 50));
-    EXPECT_FALSE(obscured(cover, 0));
-    EXPECT_FALSE(obscured(cover, -1));
+    EXPECT_EQ((std::vector{obscured(cover), obscured(cover, 50), obscured(cover, 0),
+                           obscured(cover, -1)}),
+              (std::vector{true, true, false, false}));
     cover.alpha = RecordNumber{0.0};
     EXPECT_FALSE(obscured(cover));
-}
-
-TEST_F(WindowListTest, OneWindowByNumberFollowsTheLayerRuleOfLiveTracking)
-{
-    desktop.open(editorPid, 10, {100, 100, 400, 300});
-    desktop.open(previewPid, 11, {200, 200, 400, 300}, 8);
-    desktop.open(previewPid, 12, {200, 200, 400, 300}, 1000);
-    desktop.workspace.activate(editorPid);
-    const auto ports = desktop.ports();
-    EXPECT_EQ(R::windowCandidate(ports, 10, editorPid),
-              (R::WindowCandidate{10, {100, 100, 400, 300}, 0}));
-    EXPECT_EQ(desktop.windows.listCopyCount(), 0);
-    EXPECT_FALSE(R::windowCandidate(ports, 10, browserPid)); // another owner
-    EXPECT_FALSE(R::windowCandidate(ports, 99, editorPid));  // no such window
-
-    // A raised panel layer counts only for a Quick Look process in front of Finder.
-    EXPECT_FALSE(R::windowCandidate(ports, 11, previewPid));
-    desktop.workspace.activate(finderPid);
-    EXPECT_TRUE(R::windowCandidate(ports, 11, previewPid));
-    EXPECT_FALSE(R::windowCandidate(ports, 12, previewPid));
-    EXPECT_FALSE(R::isTrackableLayer(desktop.workspace, -3, editorPid));
-    EXPECT_FALSE(R::isTrackableLayer(desktop.workspace, 8, finderPid)); // Finder itself
-    desktop.workspace.activate(std::nullopt);
-    EXPECT_FALSE(R::windowCandidate(ports, 11, previewPid));
-    desktop.windows.window(10)->alpha = 0.0; // too transparent to qualify any more
-    EXPECT_FALSE(R::windowCandidate(ports, 10, editorPid));
 }
 
 } // namespace

@@ -1,9 +1,11 @@
+#include "../app/app_test_platform.h"
 #include "localization/localization_manager.h"
 #include "localization/translation_tables.h"
 #include "sim/sim_settings_store.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,16 @@ LocalizationManager::PreferredLanguages prefers(Languages languages)
 
 // Every language but `system`, which comes first.
 const std::vector<Language> tabled(allLanguages.begin() + 1, allLanguages.end());
+
+std::string_view textOf(Language language, Key key)
+{
+    for (const TranslationEntry& entry : translationTable(language)) {
+        if (entry.key == key) {
+            return entry.text;
+        }
+    }
+    return {};
+}
 
 TEST(LocalizationManager, PreferredLanguagesResolveByOrderedPrefixesAskedAfreshOnEveryLookup)
 {
@@ -88,9 +100,7 @@ TEST(LocalizationManager, TheStoredChoiceIsReadExactlyAndWrittenOnlyWhenTheUserC
     sim::SimSettingsStore store;
     store.seed(LocalizationManager::preferenceKey, std::string("de"));
     LocalizationManager manager(store, prefers({"es-ES"}));
-    for (const TranslationEntry& entry : translationTable(Language::de)) {
-        EXPECT_EQ(manager.string(rawValue(entry.key)), entry.text);
-    }
+    EXPECT_EQ(manager.string("language"), "Sprache");
     manager.setSelectedLanguage(Language::zhHans);
     EXPECT_EQ(manager.string("ok"), "确定");
     manager.setSelectedLanguage(Language::zhHans);
@@ -144,27 +154,13 @@ TEST(LocalizationManager, MenuTitlesAndTextsThatAppearSideBySide)
         EXPECT_EQ(languageFromRawValue(rawValue(language)), language);
         EXPECT_EQ(nativeName(language).has_value(), language != Language::system);
     }
-    EXPECT_EQ(rawValue(Language::zhHans), "zh-Hans");
     EXPECT_EQ(rawValue(Language::zhHant), "zh-Hant");
     EXPECT_EQ(languageFromRawValue("zhHans"), std::nullopt);
 
-    manager.setSelectedLanguage(Language::es);
-    EXPECT_EQ(manager.string("howToUse"), manager.string("howToUseTitle"));
-    manager.setSelectedLanguage(Language::fr);
-    EXPECT_EQ(manager.string("ok"), "OK");
-    EXPECT_NE(manager.string("howToUse"), manager.string("howToUseTitle"));
-    manager.setSelectedLanguage(Language::zhHant);
-    EXPECT_EQ(manager.string("ok"), "好");
-}
-
-std::string_view textOf(Language language, Key key)
-{
-    for (const TranslationEntry& entry : translationTable(language)) {
-        if (entry.key == key) {
-            return entry.text;
-        }
-    }
-    return {};
+    EXPECT_EQ(textOf(Language::es, Key::howToUse), textOf(Language::es, Key::howToUseTitle));
+    EXPECT_NE(textOf(Language::fr, Key::howToUse), textOf(Language::fr, Key::howToUseTitle));
+    EXPECT_EQ(textOf(Language::fr, Key::ok), "OK");
+    EXPECT_EQ(textOf(Language::zhHant, Key::ok), "好");
 }
 
 std::vector<std::string_view> linesOf(std::string_view text)
@@ -175,6 +171,16 @@ std::vector<std::string_view> linesOf(std::string_view text)
         lines.push_back(text.substr(start, end - start));
     }
     return lines;
+}
+
+// Where the text has its empty lines, one entry a line.
+std::vector<bool> paragraphShape(std::string_view text)
+{
+    std::vector<bool> empty;
+    for (std::string_view line : linesOf(text)) {
+        empty.push_back(line.empty());
+    }
+    return empty;
 }
 
 TEST(TranslationTables, EveryLanguageHoldsEveryKeyOnceInKeyOrderWithNamesThatReadBack)
@@ -204,11 +210,12 @@ TEST(TranslationTables, LongTextsKeepTheEnglishParagraphsAndTheProductName)
     for (Key key : {Key::howToUseMessage, Key::aboutMessage, Key::privacyPolicyMessage}) {
         const auto english = linesOf(textOf(Language::en, key));
         for (Language language : tabled) {
+            // Empty lines separate the same paragraphs; every other line is translated.
             const auto lines = linesOf(textOf(language, key));
-            ASSERT_EQ(lines.size(), english.size()) << rawValue(language) << rawValue(key);
+            ASSERT_EQ(paragraphShape(textOf(language, key)),
+                      paragraphShape(textOf(Language::en, key)))
+                << rawValue(language) << rawValue(key);
             for (std::size_t i = 0; i < lines.size(); ++i) {
-                // Empty lines separate the same paragraphs; every other line is translated.
-                EXPECT_EQ(lines[i].empty(), english[i].empty()) << rawValue(language) << i;
                 EXPECT_TRUE(language == Language::en || lines[i].empty() || lines[i] != english[i]);
                 EXPECT_TRUE(english[i].find("Halomark") == std::string_view::npos ||
                             lines[i].find("Halomark") != std::string_view::npos)
@@ -235,6 +242,84 @@ TEST(TranslationTables, TypographicCharactersStandWhereTheTextsNeedThem)
     for (const TranslationEntry& entry : translationTable(Language::fr)) {
         EXPECT_EQ(entry.text.find('\''), std::string_view::npos) << rawValue(entry.key);
     }
+}
+
+// On a Linux desktop every text names the keys and places of that desktop, in every language:
+// no Mac, no Command key, no menu bar, no Dock. The texts that speak of them on a Mac have
+// Linux variants with the same paragraphs, and the shortcut titles use the platform's names.
+using Words = std::vector<std::string_view>;
+
+// Mac words in every language, then each language's own names of the Mac's keys and places.
+const Words macWords{"Mac",     "macOS", "\u2318",          "\u2303",       "\u2325",
+                     "Command", "Dock",  "Mission Control", "Stage Manager"};
+const std::map<Language, Words> macWordsOf{
+    {Language::en, {"Option", "Control", "menu bar"}},
+    {Language::ja, {"Option", "Control", "メニューバー", "ステージマネージャ"}},
+    {Language::zhHans, {"Option", "Control", "菜单栏", "程序坞", "台前调度", "调度中心"}},
+    {Language::zhHant, {"Option", "Control", "選單列", "幕前調度", "指揮中心"}},
+    {Language::ko, {"Option", "Control", "메뉴 막대", "스테이지 매니저"}},
+    {Language::es, {"Comando", "Opción +", "Control +", "barra de menús", "Organizador visual"}},
+    {Language::fr, {"Commande", "Option +", "Contrôle", "barre des menus"}},
+    {Language::de, {"Befehl", "Wahltaste", "Wahl +", "Control", "Menüleiste"}},
+    {Language::pt, {"Comando", "Opção +", "Control +", "barra de menus"}},
+};
+
+LocalizationManager manager(sim::SimSettingsStore& store, Language language, TextFamily family)
+{
+    LocalizationManager made(
+        store, [] { return std::vector<std::string>{"en-US"}; }, &translationTable,
+        [family] { return family; });
+    made.setSelectedLanguage(language);
+    return made;
+}
+
+TEST(LinuxWords, EveryLanguageSpeaksOfLinuxWithTheMacTextsParagraphs)
+{
+    sim::SimSettingsStore store;
+    for (const auto& [language, ownWords] : macWordsOf) {
+        SCOPED_TRACE(std::string(rawValue(language)));
+        const LocalizationManager onLinux = manager(store, language, TextFamily::linuxDesktop);
+        const LocalizationManager onMac = manager(store, language, TextFamily::macOS);
+        for (Key key : allKeys) {
+            SCOPED_TRACE(std::string(rawValue(key)));
+            const std::string text = onLinux.string(key);
+            for (const Words* words : {&macWords, &ownWords}) {
+                for (std::string_view word : *words) {
+                    EXPECT_EQ(text.find(word), std::string::npos) << word << " in " << text;
+                }
+            }
+            if (const auto variant = linuxVariant(key)) {
+                // The Mac keeps its text; Linux gets its own with the same paragraphs.
+                EXPECT_EQ(onMac.string(key), textOf(language, key));
+                EXPECT_EQ(text, textOf(language, *variant));
+                EXPECT_NE(text, onMac.string(key));
+                EXPECT_EQ(paragraphShape(text), paragraphShape(onMac.string(key)));
+            }
+        }
+        // Without a family (the stored choice is this language) the Mac's texts stay.
+        EXPECT_EQ(LocalizationManager(store, {}).string(Key::aboutMessage),
+                  textOf(language, Key::aboutMessage));
+        const std::string conflict = onLinux.string(Key::locatorKeyConflictMessage);
+        EXPECT_NE(conflict.find("{desktop}"), std::string::npos);
+        EXPECT_EQ(conflict.find("{desktop}"), conflict.rfind("{desktop}"));
+    }
+}
+
+class LinuxShortcutTitles : public app_test::ShellTest
+{};
+
+TEST_F(LinuxShortcutTitles, NameThePlatformsKeysAndTranslateDrag)
+{
+    sim.desktop.workspace.setTextFamily(TextFamily::linuxDesktop);
+    localization = std::make_shared<LocalizationManager>(
+        sim.settings, [] { return std::vector<std::string>{"de-DE"}; }, &translationTable,
+        [this] { return sim.desktop.workspace.textFamily(); });
+    launch();
+    EXPECT_TRUE(menuText(2, 3).ends_with(
+        " > *Super + Ziehen, Ctrl + Super + Ziehen, Alt + Super + Ziehen, Aus"));
+    ASSERT_TRUE(choose({"Sprache", "English"}));
+    EXPECT_TRUE(
+        menuText(2, 3).ends_with(" > *Super + Drag, Ctrl + Super + Drag, Alt + Super + Drag, Off"));
 }
 
 } // namespace

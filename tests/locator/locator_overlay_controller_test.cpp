@@ -87,11 +87,12 @@ TEST_F(LocatorOverlayControllerTest, HideAllRemovesEveryPanelAtOnceAndLateComple
     loop.advance(0.1);
     tapAt({1600, 100});
     loop.advance(0.1);
-    std::weak_ptr<SimPanel> first = factory.panel(0);
+    auto first = factory.panel(0); // kept alive here, so it must be ordered out, not just let go
     controller->hideAll();
     EXPECT_TRUE(controller->activePanels().empty());
     EXPECT_TRUE(factory.frontToBack().empty());
-    EXPECT_TRUE(first.expired());
+    EXPECT_EQ(first.use_count(), 1);
+    first.reset();
 
     loop.advance(0.3); // a new ring while the old ones still run unseen
     tapAt({300, 300});
