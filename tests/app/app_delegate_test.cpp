@@ -27,18 +27,19 @@ TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemWithItsMenuAndStarts
 
     EXPECT_EQ(menuText(),
               "*Enable Halomark | *Highlight Active Window | Range Selection > *⌘ + Drag, "
-              "⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off | --- | Launch at Login | Language > *System "
+              "⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off | Locator Key > *Super, Right Ctrl, Right Alt, "
+              "None | --- | Launch at Login | Language > *System "
               "Default, 日本語, English, 简体中文, 繁體中文, 한국어, Español, Français, Deutsch, "
               "Português | Color > *Default (White), Red, Orange, Yellow, Green, Cyan, Blue, "
               "Purple, Custom… | --- | How to Use | About Halomark | Privacy Policy | Support | "
               "Quit Halomark ^q");
-    EXPECT_EQ(items()[5].submenu->items().at(3).representedObject, "zh-Hans");
+    EXPECT_EQ(items()[6].submenu->items().at(3).representedObject, "zh-Hans");
 
     // An item without a button still gets its menu.
     sim.statusBar.setItemsHaveButtons(false);
     launch();
     EXPECT_EQ(statusItem().simButton(), nullptr);
-    EXPECT_EQ(items().size(), 13u);
+    EXPECT_EQ(items().size(), 14u);
 }
 
 TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoiceIsStoredOnce)
@@ -46,7 +47,7 @@ TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoic
     launch();
     sim.settings.clearWrites();
     const auto revision = delegate->statusMenu()->revision();
-    for (std::size_t submenu : {2, 5}) {
+    for (std::size_t submenu : {2, 3, 6}) {
         MenuItem unknown = items()[submenu].submenu->items()[1];
         unknown.representedObject = "it";
         delegate->performMenuAction(unknown);
@@ -72,7 +73,7 @@ TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoic
     // Back to the system's language, which the preferred languages say is Spanish.
     sim.desktop.workspace.setPreferredLanguages({"es-MX", "en-US"});
     ASSERT_TRUE(choose({"言語", "システム設定に合わせる"}));
-    EXPECT_TRUE(menuText(5, 6).starts_with("Idioma > *Usar configuración del sistema, 日本語"));
+    EXPECT_TRUE(menuText(6, 7).starts_with("Idioma > *Usar configuración del sistema, 日本語"));
     ASSERT_TRUE(choose({"Cómo usar Halomark"}));
     EXPECT_EQ(sim.alerts.shown().at(0), (Alert{"Cómo usar Halomark",
                                                text(Key::howToUseMessage),
@@ -131,10 +132,10 @@ TEST_F(AppDelegateTest, ColourChoicesInQuickSuccessionGiveOnePreviewRingAfterThe
     EXPECT_EQ(sim.colorPanel.color(), appearance->color(AppearanceSettings::ColorChoice::custom));
     EXPECT_EQ(sim.application.calls().back(), "activateIgnoringOtherApps true");
     sim.wait(1.0);
-    EXPECT_EQ(menuText(6, 7), "Color > Default (White), Red, Orange, *Yellow, Green, Cyan, "
+    EXPECT_EQ(menuText(7, 8), "Color > Default (White), Red, Orange, *Yellow, Green, Cyan, "
                               "Blue, Purple, Custom…");
     ASSERT_TRUE(sim.colorPanel.userPicks(Color::deviceRGB(0.2, 0.4, 0.6)));
-    EXPECT_EQ(items()[6].submenu->items()[8].state, MenuItemState::on);
+    EXPECT_EQ(items()[7].submenu->items()[8].state, MenuItemState::on);
     EXPECT_EQ(sim.settings.doubleForKey(AppearanceSettings::customGreenKey), 0.4);
     sim.wait(0.1201);
     EXPECT_EQ(sim.panels.createdCount(), 2);
@@ -142,7 +143,7 @@ TEST_F(AppDelegateTest, ColourChoicesInQuickSuccessionGiveOnePreviewRingAfterThe
     // With the master switch off the menu follows the colour but no ring is shown.
     ASSERT_TRUE(choose({"Enable Halomark"}));
     ASSERT_TRUE(choose({"Color", "Blue"}));
-    EXPECT_EQ(items()[6].submenu->items()[6].state, MenuItemState::on);
+    EXPECT_EQ(items()[7].submenu->items()[6].state, MenuItemState::on);
     sim.wait(1.0);
     EXPECT_EQ(sim.panels.createdCount(), 2);
 }
@@ -223,6 +224,56 @@ TEST_F(AppDelegateTest, TheSharedInstancesAreUsedUnlessOthersAreGiven)
     EXPECT_EQ(withShared->appearanceSettings, AppearanceSettings::shared(shared.settings));
     launch();
     EXPECT_NE(delegate->localization, withShared->localization);
+}
+
+TEST_F(AppDelegateTest, ADesktopTakingSuperIsToldOnceAndTheLocatorKeyIsChosenStoredAndTapped)
+{
+    const auto tap = [this](KeyCode key, EventFlags flag) {
+        sim.input.pressKey(key);
+        sim.input.setFlags(flag);
+        sim.wait(0.1);
+        sim.input.releaseAll();
+        sim.wait(0.05);
+        return sim.onScreen();
+    };
+    // No question where the desktop leaves Super alone; an unknown stored key reads as Super.
+    sim.settings.setString(AppModel::locatorKeyKey, "leftShift");
+    launch();
+    sim.wait(0.1);
+    sim.desktop.workspace.setDesktopReactingToSuperTap("KDE Plasma");
+    sim.alerts.answerWithButton(1);
+    launch();
+    EXPECT_TRUE(sim.alerts.shown().empty()) << "asked before the status item is up";
+    sim.wait(0.01);
+    ASSERT_EQ(sim.alerts.shown().size(), 1u);
+    EXPECT_TRUE(sim.alerts.shown()[0].message.starts_with("KDE Plasma also reacts when Super"));
+    EXPECT_EQ(sim.alerts.shown()[0].buttons, (Strings{"Use Right Ctrl", "Keep Super"}));
+    EXPECT_EQ(menuText(3, 4), "Locator Key > *Super, Right Ctrl, Right Alt, None");
+    EXPECT_EQ(sim.settings.stringForKey(AppModel::locatorKeyKey), "leftShift");
+    // Answered once, never asked again; asked again once forgotten, and Right Ctrl taken.
+    launch();
+    sim.wait(0.01);
+    EXPECT_EQ(sim.alerts.shown().size(), 1u);
+    sim.settings.setBool(AppDelegate::locatorKeyConflictAnsweredKey, false);
+    sim.alerts.answerWithButton(0);
+    launch();
+    sim.wait(0.01);
+    EXPECT_EQ(sim.alerts.shown().size(), 2u);
+    EXPECT_EQ(menuText(3, 4), "Locator Key > Super, *Right Ctrl, Right Alt, None");
+    EXPECT_EQ(tap(key_codes::leftCommand, event_flags::command), "veil");
+    EXPECT_EQ(tap(key_codes::rightControl, event_flags::control), "ring veil");
+    sim.wait(1.0);
+    ASSERT_TRUE(choose({"Locator Key", "None"}));
+    EXPECT_EQ(sim.settings.stringForKey(AppModel::locatorKeyKey), "none");
+    // The command's ring honours the master switch as a tap does.
+    delegate->locate();
+    sim.wait(0.01);
+    EXPECT_EQ(sim.onScreen(), "ring veil");
+    sim.wait(1.0);
+    delegate->setMonitoring(false);
+    delegate->locate();
+    sim.wait(0.01);
+    EXPECT_EQ(sim.onScreen(), "");
 }
 
 // Records what reached it, and empties the menu that held the item, as a rebuild does.

@@ -33,9 +33,10 @@ TEST_F(ApplicationSessionTest, FromFirstLaunchThroughCuesMenusAndDialogsToQuit)
     ASSERT_TRUE(choose({text(Key::enableHalomark)}));
     EXPECT_EQ(sim.onScreen(), "");
     EXPECT_EQ(sim.loop.activeTimerCount(), 0);
-    EXPECT_EQ(menuText(0, 5), "Halomarkを有効にする | ~*アクティブウインドウを強調 | "
+    EXPECT_EQ(menuText(0, 6), "Halomarkを有効にする | ~*アクティブウインドウを強調 | "
                               "~範囲選択ショートカット > ⌘ + ドラッグ, ⌃ + ⌘ + ドラッグ, "
-                              "*⌥ + ⌘ + ドラッグ, 使用しない | --- | ログイン時に起動");
+                              "*⌥ + ⌘ + ドラッグ, 使用しない | ~ロケータキー > *Super, 右Ctrl, "
+                              "右Alt, なし | --- | ログイン時に起動");
     EXPECT_FALSE(choose({text(Key::focusCue)})); // a disabled item cannot be chosen
 
     // Switched on again, then quit with the key equivalent: every monitor stops and every
@@ -59,7 +60,7 @@ TEST_F(ApplicationSessionTest, TheLoginItemInEachOfItsFourStates)
     const auto toggle = [&] {
         EXPECT_TRUE(choose({text(Key::launchAtLogin)}));
         return std::to_string(service.registerCount()) + std::to_string(service.unregisterCount()) +
-               (items()[4].state == MenuItemState::on ? " on" : " off");
+               (items()[5].state == MenuItemState::on ? " on" : " off");
     };
     const auto failure = [](const std::string& description) {
         return Alert{
@@ -88,9 +89,9 @@ TEST_F(ApplicationSessionTest, TheLoginItemInEachOfItsFourStates)
               failure("Halomark is not installed where the session can start it."));
     // A change made outside shows only after the next rebuild.
     service.setStatus(LoginItemStatus::enabled);
-    EXPECT_EQ(items()[4].state, MenuItemState::off);
+    EXPECT_EQ(items()[5].state, MenuItemState::off);
     ASSERT_TRUE(choose({text(Key::language), "Español"}));
-    EXPECT_EQ(menuText(4, 5), "*Abrir al iniciar sesión");
+    EXPECT_EQ(menuText(5, 6), "*Abrir al iniciar sesión");
 }
 
 } // namespace

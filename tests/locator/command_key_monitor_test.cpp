@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace halomark {
@@ -34,12 +35,15 @@ protected:
         monitor->start();
     }
 
-    // A press of the key over three polls with `during` done after the first, then a release
-    // of everything; what the monitor reported, and "pending" if a tap item is left behind.
-    std::string pressWith(const std::function<void()>& during)
+    // A press of the key (with the flag it sets) over three polls with `during` done after the
+    // first, then a release of everything; what the monitor reported, and "pending" if a tap
+    // item is left behind.
+    std::string pressWith(const std::function<void()>& during, KeyCode key = k::leftCommand,
+                          EventFlags flag = 0)
     {
         log.clear();
-        input.pressKey(k::leftCommand);
+        input.pressKey(key);
+        input.setFlags(flag);
         tick();
         during();
         tick(2);
@@ -249,6 +253,36 @@ TEST_F(CommandKeyMonitorTest, APassStaysWithinItsQueryBudget)
     input.pressButton(0);
     monitor->poll();
     EXPECT_EQ(input.queryCount(), 16);
+}
+
+TEST_F(CommandKeyMonitorTest, AnotherLocatorKeyTapsAloneInsteadOfCommandAndNoneNeverTaps)
+{
+    startWith(Shortcut::disabled);
+    const auto nothing = [] {};
+    for (const auto& [choice, key, otherSide, flag] :
+         {std::tuple{LocatorKey::rightControl, k::rightControl, k::leftControl, f::control},
+          std::tuple{LocatorKey::rightAlt, k::rightOption, k::leftOption, f::option}}) {
+        // A press under way when the choice changes is no tap.
+        input.pressKey(key);
+        tick();
+        monitor->setLocatorKey(choice);
+        releasingPass();
+        tick(2);
+        EXPECT_EQ(seen(), "");
+        EXPECT_EQ(pressWith(nothing, key, flag), "tap ");
+        EXPECT_EQ(pressWith(nothing), "") << "Command alone taps no more";
+        const std::vector<std::function<void()>> spoilers{
+            [&] { input.pressKey(otherSide); }, [&] { input.setFlags(flag | f::shift); },
+            [&] { input.pressButton(0); }, [&] { input.setNonModifierKeyDown(true); },
+            [&] { input.pressKey(k::leftCommand); }};
+        for (const auto& spoil : spoilers) {
+            EXPECT_EQ(pressWith(spoil, key, flag), "") << static_cast<int>(choice);
+        }
+    }
+    monitor->setLocatorKey(LocatorKey::none);
+    EXPECT_EQ(pressWith(nothing) + pressWith(nothing, k::rightControl, f::control), "");
+    monitor->setLocatorKey(LocatorKey::super);
+    EXPECT_EQ(pressWith(nothing), "tap ");
 }
 
 } // namespace
