@@ -10,15 +10,6 @@
 
 #include "qt_testing.h"
 
-#include <QDir>
-#include <QFile>
-
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <optional>
-#include <string>
-
 namespace halomark::qt {
 namespace {
 

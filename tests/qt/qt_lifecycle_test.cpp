@@ -8,16 +8,8 @@
 #include "qt_testing.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>

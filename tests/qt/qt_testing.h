@@ -13,7 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -55,15 +59,16 @@ public:
     MessageCapture()
     {
         captured().clear();
-        previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext&, const QString& m) { captured().push_back(m); });
+        previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
+                                             const QString& m) { captured().push_back(m); });
     }
     ~MessageCapture() { qInstallMessageHandler(previous); }
 
     // How many of them contain the text.
     long count(const QString& text) const
     {
-        return std::ranges::count_if(captured(), [&](const QString& m) { return m.contains(text); });
+        return std::ranges::count_if(captured(),
+                                     [&](const QString& m) { return m.contains(text); });
     }
 
 private:

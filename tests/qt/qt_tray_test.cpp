@@ -7,8 +7,6 @@
 
 #include "qt_testing.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -16,14 +14,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace halomark::qt {
 namespace {
