@@ -43,18 +43,6 @@ TEST(CommandLine, HelpWinsWhereverItStandsAndTheFirstMistakeIsNamed)
     }
 }
 
-// Runs the function in a child process; true when it returned true there.
-bool inAChild(const std::function<bool()>& function)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(function() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded)
 {
     for (const auto& [display, name] : {std::pair{":0", "halomark-_0.lock"},
@@ -70,9 +58,15 @@ TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded
     const QString path = folder.path("halomark-_5.lock");
     // An instance that ended abruptly, without cleaning up, leaves its file behind yet blocks
     // nothing.
-    ASSERT_TRUE(inAChild([&] {
-        return (new SingleInstanceLock(path))->tryAcquire() == SingleInstanceLock::Result::acquired;
-    }));
+    if (const pid_t child = ::fork(); child == 0) {
+        ::_exit((new SingleInstanceLock(path))->tryAcquire() == SingleInstanceLock::Result::acquired
+                    ? 0
+                    : 1);
+    } else {
+        int status = 1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(status, 0);
+    }
     ASSERT_TRUE(QFile::exists(path));
 
     auto first = std::make_unique<SingleInstanceLock>(path);

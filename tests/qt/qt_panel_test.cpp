@@ -261,7 +261,7 @@ TEST_F(QtPanelTest, WithoutACompositorPanelsShowOnlyTheEdgesOfWhatTheyPaint)
     EXPECT_TRUE(selection->isWindowShown());
 }
 
-TEST(QtCoordinates, EveryMonitorsPointsCoverItsPixelsAtEveryScale)
+TEST(QtCoordinates, PointsCoverEveryMonitorsPixelsAndFramesBetweenPixelsTakeTheNearestEdges)
 {
     // Two 1280x800-pixel monitors side by side, the primary one on the left.
     for (const double scale : {1.0, 1.5, 2.0}) {
@@ -287,10 +287,8 @@ TEST(QtCoordinates, EveryMonitorsPointsCoverItsPixelsAtEveryScale)
               QtCoordinates::global(QRect(0, 0, 1280, 800), 2));
     EXPECT_EQ(QtCoordinates::global(std::vector<Screen>{}).toPixels(Rect{0, -10, 5, 10}),
               QRect(0, 0, 5, 10));
-}
 
-TEST(QtCoordinates, FramesBetweenPixelsTakeTheNearestEdgesAndKeepTheirPlaceInTheWindow)
-{
+    // Frames between pixels take the nearest edges and keep their place in the window.
     const QtCoordinates global = QtCoordinates::global(QRect(0, 0, 1280, 800), 1.5);
     // 100.2 * 1.5 = 150.3, 133.6 * 1.5 = 200.4; the top 800 - 70.3 * 1.5 = 694.55, the
     // bottom 800 - 75. A frame that shares an edge shares it in pixels.

@@ -77,10 +77,8 @@ TEST_F(XcbInputStateTest, KeysModifiersAndButtonsAnswerAsTheCoreNamesThem)
 
 TEST_F(XcbInputStateTest, FollowsTheKeyboardMappingWhenItChanges)
 {
-    struct RestoreMapping
-    {
-        ~RestoreMapping() { sh("xmodmap -e 'keycode 133 = Super_L' -e 'keycode 135 = Menu'"); }
-    } restore;
+    const auto restore =
+        atEnd([] { sh("xmodmap -e 'keycode 133 = Super_L' -e 'keycode 135 = Menu'"); });
     // Swap Super_L (keycode 133) and Menu (135), as a remapping tool would; the change comes
     // as MappingNotify.
     ASSERT_TRUE(sh("xmodmap -e 'keycode 133 = Menu' -e 'keycode 135 = Super_L'"));

@@ -145,11 +145,7 @@ TEST(XcbDesktopEntries, HintsFindTheirEntryInOrderOfStrength)
     const fs::path system = root / "system";
     fs::create_directories(user);
     fs::create_directories(system / "vendor");
-    struct Remove
-    {
-        fs::path root;
-        ~Remove() { fs::remove_all(root); }
-    } remove{root};
+    const std::shared_ptr<void> remove(nullptr, [&](void*) { fs::remove_all(root); });
     const auto write = [](const fs::path& path, const std::string& body) {
         std::ofstream(path) << "[Desktop Entry]\n" << body;
     };
