@@ -141,36 +141,27 @@ TEST(QtMenu, ControlQWhileTheMenuOrASubmenuIsOpenClosesItAndChoosesAnEnabledQuit
     auto disabledCore = std::make_shared<Menu>();
     disabledCore->addItem(entry(target, "Quit Halomark", MenuAction::quit, false, false));
     QtMenu disabled(disabledCore);
-    const struct
-    {
-        QMenu* open;
-        QMenu* receiver;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        std::size_t chosen;
-        bool closes;
-    } cases[] = {
-        {menu, menu, Qt::Key_Q, Qt::NoModifier, 0, false},      // Q alone is no shortcut
-        {menu, menu, Qt::Key_W, Qt::ControlModifier, 0, false}, // nor another Control key
-        {menu, languages, Qt::Key_Q, Qt::ControlModifier, 1, true},
-        {disabled.qMenu(), disabled.qMenu(), Qt::Key_Q, Qt::ControlModifier, 1, false},
-    };
-    for (const auto& c : cases) {
-        c.open->popup(QPoint(10, 10));
-        if (c.receiver != c.open) {
-            c.receiver->popup(QPoint(200, 10));
+    // The menu open, the one that gets the key, the key, the choices made so far, whether both
+    // menus close.
+    using Case = std::tuple<QMenu*, QMenu*, Qt::Key, Qt::KeyboardModifiers, std::size_t, bool>;
+    for (const auto& [open, receiver, key, modifiers, chosen, closes] : std::vector<Case>{
+             {menu, menu, Qt::Key_Q, Qt::NoModifier, 0, false},      // Q alone is no shortcut
+             {menu, menu, Qt::Key_W, Qt::ControlModifier, 0, false}, // nor another Control key
+             {menu, languages, Qt::Key_Q, Qt::ControlModifier, 1, true},
+             {disabled.qMenu(), disabled.qMenu(), Qt::Key_Q, Qt::ControlModifier, 1, false},
+         }) {
+        open->popup(QPoint(10, 10));
+        if (receiver != open) {
+            receiver->popup(QPoint(200, 10));
         }
-        ASSERT_TRUE(runEventsUntil([&] { return c.receiver->isVisible(); }));
-        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers);
-        QCoreApplication::sendEvent(c.receiver, &press);
-        ASSERT_EQ(target->chosen.size(), c.chosen);
-        if (c.closes) {
-            EXPECT_EQ(target->chosen.back().action, MenuAction::quit);
-        }
-        EXPECT_EQ(c.open->isVisible(), !c.closes);
-        EXPECT_EQ(c.receiver->isVisible(), !c.closes);
-        c.receiver->hide();
-        c.open->hide();
+        ASSERT_TRUE(runEventsUntil([&] { return receiver->isVisible(); }));
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(receiver, &press);
+        ASSERT_EQ(target->chosen.size(), chosen);
+        EXPECT_TRUE(!closes || target->chosen.back().action == MenuAction::quit);
+        EXPECT_EQ(std::pair(open->isVisible(), receiver->isVisible()), std::pair(!closes, !closes));
+        receiver->hide();
+        open->hide();
     }
 }
 
