@@ -32,9 +32,9 @@ protected:
         std::vector<xcb_window_t> order;
         for (const WindowRecord& record : windowServer->copyWindowList(options, nullWindow)
                                               .value_or(std::vector<WindowRecord>{})) {
-            if (std::find(windows.begin(), windows.end(), integer(record.number)) !=
-                windows.end()) {
-                order.push_back(static_cast<xcb_window_t>(*integer(record.number)));
+            const auto number = static_cast<xcb_window_t>(integer(record.number).value_or(0));
+            if (std::ranges::count(windows, number) != 0) {
+                order.push_back(number);
             }
         }
         return order;
