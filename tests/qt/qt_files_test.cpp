@@ -10,14 +10,7 @@
 
 #include "qt_testing.h"
 
-#include <QDir>
-#include <QFile>
-
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <optional>
-#include <string>
+#include <QRegularExpression>
 
 namespace halomark::qt {
 namespace {
@@ -170,12 +163,8 @@ protected:
     void SetUp() override { writeFile(program, "#!/bin/sh\n"); }
     QString execLine() const
     {
-        for (const QString& line : QString::fromUtf8(readFile(service.entryPath())).split('\n')) {
-            if (line.startsWith("Exec=")) {
-                return line;
-            }
-        }
-        return {};
+        const QRegularExpression exec("^Exec=.*$", QRegularExpression::MultilineOption);
+        return exec.match(QString::fromUtf8(readFile(service.entryPath()))).captured();
     }
     QStringList entries() const { return QDir(autostart).entryList(QDir::Files | QDir::Hidden); }
 

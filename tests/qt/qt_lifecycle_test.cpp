@@ -1,23 +1,23 @@
 // The program's life around the core: its command line, one instance per display, the end of
-// the application's loop and the termination signals that lead to it.
+// the application's loop and the termination signals that lead to it; the main loop on Qt's
+// event loop: posted work in order and never inside the caller, delayed work never early,
+// repeating timers that stop for good and keep ticking inside menus; and the pump that reads
+// the X connection whenever the loop would wait.
 #include "qt/command_line.h"
 #include "qt/qt_application.h"
+#include "qt/qt_event_source_pump.h"
+#include "qt/qt_main_loop.h"
 #include "qt/qt_termination_signals.h"
 #include "qt/single_instance_lock.h"
 
 #include "qt_testing.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QTimer>
-
-#include <gtest/gtest.h>
+#include <QMenu>
 
 #include <csignal>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
+
+#include <fcntl.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,18 +69,6 @@ TEST(CommandLine, HelpWinsWhereverItStandsCommandsTakeTheirValuesAndTheFirstMist
     }
 }
 
-// Runs the function in a child process; true when it returned true there.
-bool inAChild(const std::function<bool()>& function)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(function() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded)
 {
     for (const auto& [display, name] : {std::pair{":0", "halomark-_0.lock"},
@@ -96,9 +84,15 @@ TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded
     const QString path = folder.path("halomark-_5.lock");
     // An instance that ended abruptly, without cleaning up, leaves its file behind yet blocks
     // nothing.
-    ASSERT_TRUE(inAChild([&] {
-        return (new SingleInstanceLock(path))->tryAcquire() == SingleInstanceLock::Result::acquired;
-    }));
+    if (const pid_t child = ::fork(); child == 0) {
+        ::_exit((new SingleInstanceLock(path))->tryAcquire() == SingleInstanceLock::Result::acquired
+                    ? 0
+                    : 1);
+    } else {
+        int status = 1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(status, 0);
+    }
     ASSERT_TRUE(QFile::exists(path));
 
     auto first = std::make_unique<SingleInstanceLock>(path);
@@ -179,6 +173,135 @@ TEST(QtTerminationSignals, SignalsArriveOnTheLoopInOrderAndTheFormerHandlersCome
     testing::runEventsFor(20);
     EXPECT_EQ(received.size(), 3u);
     ::sigaction(SIGTERM, &original, nullptr);
+}
+
+TEST(QtMainLoop, WorkRunsOnALaterTurnInPostingOrderByDeadlineNeverEarlyAndOnlyOnce)
+{
+    QtMainLoop loop;
+    std::vector<std::string> order;
+    const double start = loop.now();
+    std::vector<double> ranAt;
+    const auto record = [&](std::string name) {
+        return [&, name] {
+            order.push_back(name);
+            ranAt.push_back(loop.now() - start);
+        };
+    };
+    loop.postAfter(0.06, record("late"));
+    loop.postAfter(0.0209, record("early"));
+    bool undelayedRan = false;
+    loop.postAfter(0.0, [&] { undelayedRan = true; });
+    // Work due within a millisecond still waits for its timer, after work already posted.
+    bool subMillisecondWaited = false;
+    loop.postAfter(0.0009, [&] { subMillisecondWaited = order.size() >= 2; });
+    loop.post([&] {
+        record("first")();
+        loop.post(record("posted by first"));
+    });
+    loop.post(record("second"));
+    EXPECT_TRUE(order.empty() && !undelayedRan) << "work ran inside the caller";
+
+    int runs = 0; // a cancelled item that runs adds 10, an item run twice 2
+    auto posted = WorkItem::make([&] { runs += 10; });
+    auto delayed = WorkItem::make([&] { runs += 10; });
+    auto once = WorkItem::make([&] { ++runs; });
+    loop.post(posted);
+    loop.postAfter(0.005, delayed);
+    loop.post(once);
+    loop.postAfter(0.005, once);
+    posted->cancel();
+    delayed->cancel();
+
+    ASSERT_TRUE(runEventsUntil([&] { return order.size() == 5; }));
+    EXPECT_TRUE(undelayedRan);
+    EXPECT_TRUE(subMillisecondWaited) << "a delay under a millisecond was rounded to none";
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"first", "second", "posted by first", "early", "late"}));
+    // A delay between whole milliseconds rounds up; half a millisecond allows for the clock's
+    // rounding, not for early timers.
+    EXPECT_GE(ranAt[3], 0.0209 - 0.0005);
+    EXPECT_GE(ranAt[4], 0.06 - 0.0005);
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(QtMainLoop, RepeatingTimersStopForGoodAndTickInsideAMenusLoop)
+{
+    QtMainLoop loop;
+    int invalidatedTicks = 0;
+    auto invalidated = loop.scheduleRepeating(0.005, [&] { ++invalidatedTicks; });
+    int destroyedTicks = 0;
+    auto destroyed = loop.scheduleRepeating(0.005, [&] { ++destroyedTicks; });
+    std::unique_ptr<RepeatingTimer> selfDestroyed;
+    int selfDestroyedTicks = 0;
+    selfDestroyed = loop.scheduleRepeating(0.005, [&] {
+        if (++selfDestroyedTicks == 2) {
+            selfDestroyed.reset();
+        }
+    });
+    EXPECT_TRUE(invalidated->isValid());
+    ASSERT_TRUE(runEventsUntil([&] { return invalidatedTicks >= 3 && destroyedTicks >= 3; }));
+    invalidated->invalidate();
+    EXPECT_FALSE(invalidated->isValid());
+    destroyed.reset();
+    const int ticksAtStop = invalidatedTicks + destroyedTicks;
+
+    // A menu runs a loop of its own until it closes; timers and work go on inside it.
+    QMenu menu;
+    menu.addAction("Item");
+    int ticksInside = 0;
+    std::vector<std::string> ranInside;
+    auto timer = loop.scheduleRepeating(0.005, [&] {
+        if (menu.isVisible() && ++ticksInside == 5) {
+            menu.close();
+        }
+    });
+    QTimer::singleShot(0, [&] {
+        loop.post([&] { ranInside.push_back(menu.isVisible() ? "posted" : "posted outside"); });
+        loop.postAfter(0.01, [&] { ranInside.push_back(menu.isVisible() ? "delayed" : "late"); });
+    });
+    QTimer::singleShot(3000, &menu, &QMenu::close);
+    menu.exec(QPoint(20, 20));
+    EXPECT_EQ(ranInside, (std::vector<std::string>{"posted", "delayed"}));
+    // Ticks inside the menu, of the stopped timers, of the one that destroyed itself.
+    EXPECT_EQ(std::tuple(ticksInside, invalidatedTicks + destroyedTicks, selfDestroyedTicks),
+              std::tuple(5, ticksAtStop, 2));
+    EXPECT_EQ(selfDestroyed, nullptr);
+}
+
+// As the program uses it: readiness reads the socket; before each wait the source is asked for
+// what it has already read, without reading the socket, until the socket closes.
+TEST(QtEventSourcePump, ReadsWhenTheSocketIsReadableAndAsksBeforeEveryWaitUntilItCloses)
+{
+    // A pipe stands in for the X connection's socket.
+    int pipe[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(pipe, O_CLOEXEC | O_NONBLOCK), 0);
+    std::string arrived;
+    int reads = 0;
+    int queuedPasses = 0;
+    QtEventSourcePump pump(
+        pipe[0],
+        [&] { // reads what is there; false once the writing end is closed
+            ++reads;
+            char buffer[16];
+            ssize_t count = 0;
+            while ((count = ::read(pipe[0], buffer, sizeof buffer)) > 0) {
+                arrived.append(buffer, static_cast<std::size_t>(count));
+            }
+            return count != 0;
+        },
+        [&] { return ++queuedPasses > 0; });
+    ASSERT_TRUE(pump.isWatching());
+    testing::runEventsFor(20);
+    EXPECT_GT(queuedPasses, 0);
+    EXPECT_EQ(reads, 0) << "the socket was read without readiness";
+    ASSERT_EQ(::write(pipe[1], "ab", 2), 2);
+    ASSERT_TRUE(runEventsUntil([&] { return arrived == "ab"; }));
+    ::close(pipe[1]);
+    ASSERT_TRUE(runEventsUntil([&] { return !pump.isWatching(); }));
+    const int passes = reads + queuedPasses;
+    testing::runEventsFor(20);
+    EXPECT_EQ(reads + queuedPasses, passes) << "asked after the source was gone";
+    ::close(pipe[0]);
 }
 
 } // namespace

@@ -18,10 +18,7 @@
 #include <QApplication>
 #include <QScreen>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <memory>
 
 namespace halomark::qt {
 namespace {

@@ -2,6 +2,7 @@
 // flipped frame, level order, the first-click rule, damage limited to an animating ring, alpha
 // animations, and outline shapes while no compositor runs; and the mapping between the core's
 // points and the device pixels that overlays are placed in, at the scales a display can have.
+#include "qt/qt_canvas.h"
 #include "qt/qt_coordinates.h"
 #include "qt/qt_panel.h"
 
@@ -20,14 +21,11 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QWidget>
 #include <QWindow>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
+#include <cmath>
 
 namespace halomark::qt {
 namespace {
@@ -94,12 +92,11 @@ TEST_F(QtPanelTest, WindowsBypassTheManagerTakeNoFocusSitAtTheFlippedFrameAndKee
 {
     auto ring = make(ringPanelConfiguration(screen(1)));
     QWidget* window = ring->widget();
-    const Qt::WindowFlags flags = window->windowFlags();
-    EXPECT_TRUE(flags & Qt::FramelessWindowHint);
-    EXPECT_TRUE(flags & Qt::X11BypassWindowManagerHint);
-    EXPECT_TRUE(flags & Qt::WindowDoesNotAcceptFocus);
-    EXPECT_TRUE(window->testAttribute(Qt::WA_ShowWithoutActivating));
-    EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
+    const Qt::WindowFlags flags =
+        Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus;
+    EXPECT_EQ(window->windowFlags() & flags, flags);
+    EXPECT_TRUE(window->testAttribute(Qt::WA_ShowWithoutActivating) &&
+                window->testAttribute(Qt::WA_TranslucentBackground));
     // (1000, 0) bottom-left with a height of 400 under a 600-point primary screen.
     EXPECT_EQ(window->geometry(), QRect(1000, 200, 800, 400));
     ring->setFrame({100, 50, 300, 200});
@@ -264,7 +261,7 @@ TEST_F(QtPanelTest, WithoutACompositorPanelsShowOnlyTheEdgesOfWhatTheyPaint)
     EXPECT_TRUE(selection->isWindowShown());
 }
 
-TEST(QtCoordinates, EveryMonitorsPointsCoverItsPixelsAtEveryScale)
+TEST(QtCoordinates, PointsCoverEveryMonitorsPixelsAndFramesBetweenPixelsTakeTheNearestEdges)
 {
     // Two 1280x800-pixel monitors side by side, the primary one on the left.
     for (const double scale : {1.0, 1.5, 2.0}) {
@@ -290,10 +287,8 @@ TEST(QtCoordinates, EveryMonitorsPointsCoverItsPixelsAtEveryScale)
               QtCoordinates::global(QRect(0, 0, 1280, 800), 2));
     EXPECT_EQ(QtCoordinates::global(std::vector<Screen>{}).toPixels(Rect{0, -10, 5, 10}),
               QRect(0, 0, 5, 10));
-}
 
-TEST(QtCoordinates, FramesBetweenPixelsTakeTheNearestEdgesAndKeepTheirPlaceInTheWindow)
-{
+    // Frames between pixels take the nearest edges and keep their place in the window.
     const QtCoordinates global = QtCoordinates::global(QRect(0, 0, 1280, 800), 1.5);
     // 100.2 * 1.5 = 150.3, 133.6 * 1.5 = 200.4; the top 800 - 70.3 * 1.5 = 694.55, the
     // bottom 800 - 75. A frame that shares an edge shares it in pixels.
@@ -309,12 +304,61 @@ TEST(QtCoordinates, FramesBetweenPixelsTakeTheNearestEdgesAndKeepTheirPlaceInThe
     EXPECT_EQ(window.scale(), 1.5);
     const QPointF corner = window.toQt(Point{0, 0}) + QPointF(pixels.topLeft());
     const QPointF expected = global.toQt(Point{frame.minX(), frame.minY()});
-    EXPECT_NEAR(corner.x(), expected.x(), 1e-9);
-    EXPECT_NEAR(corner.y(), expected.y(), 1e-9);
+    EXPECT_LT(std::hypot(corner.x() - expected.x(), corner.y() - expected.y()), 1e-9);
     const Point inWindow = window.fromQt(QPointF(30, 60));
     const Point globally = global.fromQt(QPointF(pixels.x() + 30, pixels.y() + 60));
-    EXPECT_NEAR(inWindow.x + frame.minX(), globally.x, 1e-9);
-    EXPECT_NEAR(inWindow.y + frame.minY(), globally.y, 1e-9);
+    EXPECT_LT(
+        std::hypot(inWindow.x + frame.minX() - globally.x, inWindow.y + frame.minY() - globally.y),
+        1e-9);
+}
+
+// Painting through the Qt canvas in a view's flipped coordinates: fill rules, strokes, and
+// opacity and transforms that end with their restore.
+bool near(const QColor& actual, const QColor& expected, int tolerance = 3)
+{
+    return std::abs(actual.red() - expected.red()) <= tolerance &&
+           std::abs(actual.green() - expected.green()) <= tolerance &&
+           std::abs(actual.blue() - expected.blue()) <= tolerance &&
+           std::abs(actual.alpha() - expected.alpha()) <= tolerance;
+}
+
+TEST(QtCanvas, FillRulesStrokesOpacityAndUnbalancedRestoresKeepTheViewsCoordinates)
+{
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    Path nested;
+    nested.addRect({0, 0, 20, 20});
+    nested.addRect({5, 5, 10, 10}); // same direction: even-odd makes a hole, non-zero does not
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, 40);
+        canvas.restore(); // more restores than saves must not undo the flip
+        canvas.fillPath(nested, Color::sRGB(1, 0, 0), FillRule::evenOdd);
+        canvas.save();
+        canvas.translate(20, 20);
+        canvas.setOpacity(0.25);
+        canvas.setOpacity(0.5); // replaces, does not multiply
+        canvas.fillPath(nested, Color::sRGB(0, 0, 1), FillRule::nonZero);
+        canvas.restore();
+        Path square;
+        square.addRect({24, 2, 12, 12});
+        canvas.strokePath(square, Color::sRGB(0, 1, 0), StrokeStyle{2, LineJoin::miter});
+        canvas.fillPath(nested, Color::patternColor(), FillRule::nonZero); // draws nothing
+    }
+    // Bottom-left square, even-odd: the red frame, a clear hole.
+    EXPECT_EQ(image.pixelColor(2, 37), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(10, 30).alpha(), 0);
+    // Top-right square, non-zero at half opacity: filled through the middle.
+    EXPECT_TRUE(near(image.pixelColor(22, 17), QColor(0, 0, 255, 128), 1));
+    EXPECT_TRUE(near(image.pixelColor(30, 10), QColor(0, 0, 255, 128), 1));
+    // Bottom-right square: a stroke as wide as asked, centred on the path at x = 24.
+    EXPECT_EQ(image.pixelColor(23, 32), QColor(0, 255, 0));
+    EXPECT_EQ(image.pixelColor(24, 32), QColor(0, 255, 0));
+    EXPECT_EQ(image.pixelColor(22, 32).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(25, 32).alpha(), 0);
+    // The opacity and translation ended with the restore: nothing else was painted.
+    EXPECT_EQ(image.pixelColor(30, 30).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(10, 10).alpha(), 0);
 }
 
 } // namespace

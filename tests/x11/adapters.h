@@ -21,6 +21,12 @@
 
 namespace halomark::x11::testing {
 
+// Runs the function when the last copy goes, to put the desktop back however a test ends.
+inline std::shared_ptr<void> atEnd(std::function<void()> function)
+{
+    return {nullptr, [function](void*) { function(); }};
+}
+
 class AdaptersTest : public DesktopTest
 {
 protected:
@@ -70,19 +76,6 @@ protected:
         })) << "not managed: "
             << id;
         return window;
-    }
-
-    // A window's frame in pixels: where the test put its top-left corner, as large as its
-    // client area plus the decorations the window manager reports for it.
-    PixelRect frameAt(xcb_window_t window, int x, int y)
-    {
-        const auto size = clientSize(*connection, window).value_or(std::pair{0, 0});
-        auto extents = cardinals(*connection, window, "_NET_FRAME_EXTENTS");
-        extents.resize(4);
-        PixelRect frame{x, y};
-        frame.width = size.first + extents[0] + extents[1];
-        frame.height = size.second + extents[2] + extents[3];
-        return frame;
     }
 
     static xcb_window_t desktopXterm(const char* side)

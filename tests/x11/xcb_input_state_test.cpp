@@ -77,10 +77,8 @@ TEST_F(XcbInputStateTest, KeysModifiersAndButtonsAnswerAsTheCoreNamesThem)
 
 TEST_F(XcbInputStateTest, FollowsTheKeyboardMappingWhenItChanges)
 {
-    struct RestoreMapping
-    {
-        ~RestoreMapping() { sh("xmodmap -e 'keycode 133 = Super_L' -e 'keycode 135 = Menu'"); }
-    } restore;
+    const auto restore =
+        atEnd([] { sh("xmodmap -e 'keycode 133 = Super_L' -e 'keycode 135 = Menu'"); });
     // Swap Super_L (keycode 133) and Menu (135), as a remapping tool would; the change comes
     // as MappingNotify.
     ASSERT_TRUE(sh("xmodmap -e 'keycode 133 = Menu' -e 'keycode 135 = Super_L'"));
@@ -108,15 +106,15 @@ TEST_F(AdaptersTest, EachPassReadsTheServerOnceAndTheReaderKeepsOnlyWhatStaysTru
         loop.advance(FocusCueMonitor::pollInterval);
         return reported == xterm.window();
     }));
-    const int rounds = round->roundCount();
-    const int windowReads = reader->roundTripCount();
-    const int snapshots = input->snapshotCount();
-    for (int quarter = 0; quarter < 40 && input->snapshotCount() - snapshots < 3; ++quarter) {
+    // Snapshots of the input, rounds, and the reader's round trips of its own.
+    const auto trips = [&] {
+        return std::array{input->snapshotCount(), round->roundCount(), reader->roundTripCount()};
+    };
+    const auto atStart = trips();
+    for (int quarter = 0; quarter < 40 && trips()[0] - atStart[0] < 3; ++quarter) {
         loop.advance(FocusCueMonitor::pollInterval / 4);
     }
-    EXPECT_EQ(input->snapshotCount() - snapshots, 3);
-    EXPECT_EQ(round->roundCount() - rounds, 3);
-    EXPECT_EQ(reader->roundTripCount() - windowReads, 1);
+    EXPECT_EQ(trips(), (std::array{atStart[0] + 3, atStart[1] + 3, atStart[2] + 1}));
     monitor->stop();
 
     // The program's round: answers left by a turn that never ends live no longer than 15 ms.
@@ -137,28 +135,26 @@ TEST_F(AdaptersTest, EachPassReadsTheServerOnceAndTheReaderKeepsOnlyWhatStaysTru
     // In one turn the window is read once, whatever is asked again.
     loop.runDue();
     const auto first = reader->read(id, d::all);
-    const int trips = round->roundCount() + reader->roundTripCount();
+    const auto read = trips();
     ASSERT_TRUE(sh("xdotool windowmove --sync " + std::to_string(id) + " 600 350"));
     EXPECT_EQ(reader->read(id, d::frame | d::owner), first);
-    EXPECT_EQ(round->roundCount() + reader->roundTripCount(), trips);
+    EXPECT_EQ(trips(), read);
     // The next turn reads afresh; the owner and class are kept, so asking for those alone
     // costs the round alone.
     EXPECT_TRUE(waitUntil(
         [&] { return reader->read(id, d::frame).value_or(*first).frame != first->frame; }));
     loop.runDue();
-    const int before = round->roundCount() + reader->roundTripCount();
+    const auto before = trips();
     const auto identity = reader->read(id, d::identity);
     ASSERT_TRUE(identity);
-    EXPECT_EQ(identity->pid, 40041);
-    EXPECT_EQ(identity->windowClass, first->windowClass);
-    EXPECT_EQ(round->roundCount() + reader->roundTripCount() - before, 1);
+    EXPECT_EQ(
+        std::tuple(identity->pid, identity->windowClass, trips()[1] + trips()[2]),
+        std::tuple(decltype(identity->pid)(40041), first->windowClass, before[1] + before[2] + 1));
 
     // Gone and no longer listed: its kept owner goes with it.
     window->destroy();
-    ASSERT_TRUE(DesktopTest::waitUntil([&] {
-        const auto managed = managedWindows(*connection);
-        return std::find(managed.begin(), managed.end(), id) == managed.end();
-    }));
+    ASSERT_TRUE(DesktopTest::waitUntil(
+        [&] { return std::ranges::count(managedWindows(*connection), id) == 0; }));
     loop.runDue();
     EXPECT_FALSE(reader->read(id, d::identity));
 }

@@ -27,17 +27,15 @@ protected:
     std::vector<Rect> frames(bool usable = false)
     {
         std::vector<Rect> result;
-        for (const Screen& screen : screens->screens()) {
-            result.push_back(usable ? screen.visibleFrame : screen.frame);
-        }
+        std::ranges::transform(screens->screens(), std::back_inserter(result),
+                               [&](const Screen& s) { return usable ? s.visibleFrame : s.frame; });
         return result;
     }
     std::vector<DisplayIdentifier> identifiers()
     {
         std::vector<DisplayIdentifier> result;
-        for (const Screen& screen : screens->screens()) {
-            result.push_back(displayIdentifier(screen));
-        }
+        std::ranges::transform(screens->screens(), std::back_inserter(result),
+                               [](const Screen& s) { return displayIdentifier(s); });
         return result;
     }
 
@@ -55,11 +53,8 @@ TEST_F(XcbScreenListTest, StrutsShrinkOnlyTheirMonitorAndTheMainScreenHoldsTheAc
 {
     EXPECT_EQ(frames(true), (std::vector{leftUsable, rightFrame}));
     const std::string window = desktopVariable("HALOMARK_XTERM_RIGHT");
-    struct RemoveStrut
-    {
-        std::string window;
-        ~RemoveStrut() { sh("xprop -id " + window + " -remove _NET_WM_STRUT_PARTIAL"); }
-    } cleanup{window};
+    const auto cleanup =
+        atEnd([=] { sh("xprop -id " + window + " -remove _NET_WM_STRUT_PARTIAL"); });
     // A second list on the same connection, dropped again: its selections go, ours stay.
     std::make_unique<XcbScreenList>(*connection).reset();
     // 40 pixels along the top of the right monitor.
@@ -79,14 +74,10 @@ TEST_F(XcbScreenListTest, StrutsShrinkOnlyTheirMonitorAndTheMainScreenHoldsTheAc
 
 TEST_F(XcbScreenListTest, ReconfiguredMonitorsKeepTheirIdentifiersAndPointsFollowXftDpi)
 {
-    struct Restore
-    {
-        ~Restore()
-        {
-            sh("xprop -root -remove RESOURCE_MANAGER; xrandr --delmonitor RIGHT >/dev/null 2>&1; "
-               "xrandr --setmonitor RIGHT 1280/338x800/211+1280+0 none");
-        }
-    } restore;
+    const auto restore = atEnd([] {
+        sh("xprop -root -remove RESOURCE_MANAGER; xrandr --delmonitor RIGHT >/dev/null 2>&1; "
+           "xrandr --setmonitor RIGHT 1280/338x800/211+1280+0 none");
+    });
     const auto before = identifiers();
     ASSERT_NE(before[0], before[1]);
     ASSERT_TRUE(notifiedAfter("xrandr --delmonitor RIGHT"));
@@ -106,10 +97,7 @@ TEST_F(XcbScreenListTest, ReconfiguredMonitorsKeepTheirIdentifiersAndPointsFollo
 
 TEST_F(XcbScreenListTest, TheCompositorIsFollowedAsItStartsAndStops)
 {
-    struct StopCompositor
-    {
-        ~StopCompositor() { desktopScript("compositor-stop"); }
-    } cleanup;
+    const auto cleanup = atEnd([] { desktopScript("compositor-stop"); });
     XcbCompositorMonitor monitor(*connection);
     std::vector<bool> changes;
     monitor.setChangeHandler([&](bool compositing) { changes.push_back(compositing); });

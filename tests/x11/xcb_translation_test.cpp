@@ -31,18 +31,13 @@ TEST(XcbStruts, EachPanelReservesOnlyOnTheMonitorsItLiesOn)
     // all of the left monitor too, but does not lie on it.
     const Values inner{1280 + 40, 0, 0, 0, 0, 1079, 0, 0, 0, 0, 0, 0};
     const Values rangeFromZero{0, 0, 24, 0, 0, 0, 0, 0, 0, 99, 0, 0};
-    struct Case
-    {
-        std::vector<Values> struts;
-        PixelRect monitor;
-        PixelRect usable;
-    };
-    for (const Case& c : std::vector<Case>{
+    const Values topOfRight{0, 0, 24, 0, 0, 0, 0, 0, 1280, 3199, 0, 0};
+    // The panels' struts, the monitor, its usable area.
+    using Case = std::tuple<std::vector<Values>, PixelRect, PixelRect>;
+    for (const auto& [values, monitor, usable] : std::vector<Case>{
              {{bottomLeft}, left, {0, 0, 1280, 770}},
              {{bottomLeft}, right, right},
-             {{bottomLeft, {0, 0, 24, 0, 0, 0, 0, 0, 1280, 3199, 0, 0}},
-              right,
-              {1280, 24, 1920, 1056}},
+             {{bottomLeft, topOfRight}, right, {1280, 24, 1920, 1056}},
              {{inner}, left, left},
              {{inner}, right, {1320, 0, 1880, 1080}},
              {{{0, 64, 0, 0, 0, 0, 100, 900, 0, 0, 0, 0}}, right, {1280, 0, 1856, 1080}},
@@ -58,14 +53,13 @@ TEST(XcbStruts, EachPanelReservesOnlyOnTheMonitorsItLiesOn)
              {{rangeFromZero}, left, {0, 24, 1280, 776}},
          }) {
         std::vector<Strut> struts;
-        for (const Values& values : c.struts) {
-            const auto strut = values.size() == 4 ? strutFromFull(values, 3200, 1080)
-                                                  : strutFromPartial(values, 3200, 1080);
-            ASSERT_TRUE(strut);
-            struts.push_back(*strut);
+        for (const Values& v : values) {
+            struts.push_back(
+                (v.size() == 4 ? strutFromFull(v, 3200, 1080) : strutFromPartial(v, 3200, 1080))
+                    .value());
         }
-        EXPECT_EQ(usableArea(c.monitor, struts, 3200, 1080), c.usable)
-            << ::testing::PrintToString(c.struts) << " on the monitor at " << c.monitor.x;
+        EXPECT_EQ(usableArea(monitor, struts, 3200, 1080), usable)
+            << ::testing::PrintToString(values) << " on the monitor at " << monitor.x;
     }
     EXPECT_FALSE(strutFromPartial(Values(11, 0), 3200, 1080));
     EXPECT_FALSE(strutFromFull(Values(3, 0), 3200, 1080));
@@ -143,14 +137,9 @@ TEST(XcbDesktopEntries, HintsFindTheirEntryInOrderOfStrength)
         fs::temp_directory_path() / ("halomark-entries-" + std::to_string(getpid()));
     const fs::path user = root / "user";
     const fs::path system = root / "system";
-    fs::create_directories(user);
-    fs::create_directories(system / "vendor");
-    struct Remove
-    {
-        fs::path root;
-        ~Remove() { fs::remove_all(root); }
-    } remove{root};
+    const std::shared_ptr<void> remove(nullptr, [&](void*) { fs::remove_all(root); });
     const auto write = [](const fs::path& path, const std::string& body) {
+        fs::create_directories(path.parent_path());
         std::ofstream(path) << "[Desktop Entry]\n" << body;
     };
     write(system / "org.example.Editor.desktop", "Type=Application\nName=Editor\n"

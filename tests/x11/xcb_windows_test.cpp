@@ -32,9 +32,9 @@ protected:
         std::vector<xcb_window_t> order;
         for (const WindowRecord& record : windowServer->copyWindowList(options, nullWindow)
                                               .value_or(std::vector<WindowRecord>{})) {
-            if (std::find(windows.begin(), windows.end(), integer(record.number)) !=
-                windows.end()) {
-                order.push_back(static_cast<xcb_window_t>(*integer(record.number)));
+            const auto number = static_cast<xcb_window_t>(integer(record.number).value_or(0));
+            if (std::ranges::count(windows, number) != 0) {
+                order.push_back(number);
             }
         }
         return order;
@@ -75,20 +75,24 @@ TEST_F(XcbWindowsTest, ListsWindowsFrontToBackWithTheirFramesOwnersLayersAndOpac
     ASSERT_TRUE(waitUntil([&] { return listed(frontToBack) == frontToBack; }));
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const auto& [spec, layer, alpha] = cases[i];
-        SCOPED_TRACE(i);
-        const auto record = windowServer->windowDescription(windows[i]->id());
-        ASSERT_TRUE(record);
-        EXPECT_EQ(integer(record->ownerPID), spec.pid);
-        EXPECT_EQ(integer(record->layer), layer);
-        EXPECT_EQ(integer(record->isOnscreen), 1);
-        EXPECT_NEAR(record->alpha ? std::get<RecordNumber>(*record->alpha).doubleValue() : -1,
-                    alpha.value_or(-1), 1e-6);
-        EXPECT_EQ(record->ownerName, RecordValue{spec.className});
-        // Decorated, in top-left points: on this desktop a point is a pixel.
-        const PixelRect frame = frameAt(windows[i]->id(), spec.x, spec.y);
-        EXPECT_EQ(record->bounds,
-                  RecordValue{(RecordBounds{1.0 * frame.x, 1.0 * frame.y, 1.0 * frame.width,
-                                            1.0 * frame.height})});
+        const xcb_window_t id = windows[i]->id();
+        const WindowRecord record = windowServer->windowDescription(id).value_or(WindowRecord{});
+        const double a = record.alpha ? std::get<RecordNumber>(*record.alpha).doubleValue() : -1;
+        // Decorated, in top-left points (on this desktop a point is a pixel): where the test
+        // put it, its client area grown by the decorations the window manager reports for it.
+        const auto size = clientSize(*connection, id).value_or(std::pair{0, 0});
+        auto e = cardinals(*connection, id, "_NET_FRAME_EXTENTS");
+        e.resize(4);
+        const RecordBounds frame{1.0 * spec.x, 1.0 * spec.y, 1.0 * (size.first + e[0] + e[1]),
+                                 1.0 * (size.second + e[2] + e[3])};
+        EXPECT_EQ(std::tuple(integer(record.ownerPID), integer(record.layer),
+                             integer(record.isOnscreen), std::lround(a * 1e6), record.ownerName,
+                             record.bounds),
+                  std::tuple(std::optional<std::int64_t>(spec.pid), std::optional(layer),
+                             std::optional<std::int64_t>(1), std::lround(alpha.value_or(-1) * 1e6),
+                             std::optional(RecordValue{spec.className}),
+                             std::optional(RecordValue{frame})))
+            << i;
     }
 }
 
@@ -103,10 +107,7 @@ TEST_F(XcbWindowsTest, WindowsOffScreenOwnOrBypassingTheManagerAreLeftOutAsTheyS
     TestWindow overlay(*clients, {.pid = 40015, .overrideRedirect = true});
     EXPECT_EQ(listed({desktop->id()}, o::onScreenOnly).size(), 1u);
     EXPECT_TRUE(listed({desktop->id()}).empty());
-    struct RestoreDesktops
-    {
-        ~RestoreDesktops() { sh("xdotool set_desktop 0 && xdotool set_num_desktops 1"); }
-    } restore;
+    const auto restore = atEnd([] { sh("xdotool set_desktop 0 && xdotool set_num_desktops 1"); });
     ASSERT_TRUE(sh("xdotool windowminimize --sync " + std::to_string(minimised->id())));
     ASSERT_TRUE(sh("xdotool set_num_desktops 2 && xdotool set_desktop_for_window " +
                    std::to_string(elsewhere->id()) + " 1"));
@@ -135,11 +136,8 @@ TEST_F(XcbWindowsTest, WindowsOffScreenOwnOrBypassingTheManagerAreLeftOutAsTheyS
     }
 
     // A manager that publishes only the client list.
-    struct RestoreStacking
-    {
-        std::string window;
-        ~RestoreStacking() { sh("xdotool windowraise " + window); } // republishes the list
-    } restoreStacking{std::to_string(shown->id())};
+    const auto republish =
+        atEnd([id = shown->id()] { sh("xdotool windowraise " + std::to_string(id)); });
     ASSERT_TRUE(sh("xprop -root -remove _NET_CLIENT_LIST_STACKING"));
     ASSERT_TRUE(DesktopTest::waitUntil([&] { return managedWindows(*connection).empty(); }));
     EXPECT_EQ(listed({shown->id(), desktopXterm("HALOMARK_XTERM_LEFT")}).size(), 2u);
@@ -188,10 +186,7 @@ TEST_F(XcbWindowsTest, TheFocusedWindowAndTheFrontmostApplicationFollowTheActive
     const auto anonymous = managedWindow({.x = 300, .y = 300});
     ASSERT_TRUE(activate(anonymous->id()));
     EXPECT_TRUE(waitUntil([&] { return !workspace->frontmostApplication(); }));
-    struct Restore
-    {
-        ~Restore() { activate(desktopXterm("HALOMARK_XTERM_LEFT")); }
-    } restore;
+    const auto restore = atEnd([] { activate(desktopXterm("HALOMARK_XTERM_LEFT")); });
     for (const auto& [command, error] :
          {std::pair{"-f _NET_ACTIVE_WINDOW 32x -set _NET_ACTIVE_WINDOW 0", e::noValue},
           std::pair{"-remove _NET_ACTIVE_WINDOW", e::cannotComplete}}) {
