@@ -49,12 +49,7 @@ none=$(white_ring_pixels 02-right-active)
 check "no ring in the next picture ($none pixels)" test "$none" -lt 3
 
 # The red channel of a pixel of a picture, 0 to 255.
-red_at() {
-    local hex
-    hex=$(convert "$out/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- |
-        sed -n 's/.* #\([0-9A-Fa-f][0-9A-Fa-f]\).*/\1/p' | head -n 1)
-    echo $((16#${hex:-0}))
-}
+red_at() { convert "$out/$1.png" -format "%[fx:int(255*p{$2,$3}.r+0.5)]" info:; }
 # The veil lightens what it covers: left minus right bare desktop, above the panel.
 veil() { echo $(($(red_at "$1" 40 740) - $(red_at "$1" 2520 740))); }
 # Its hole: a blank spot of the active terminal (columns 60 and on) darker than the desktop.

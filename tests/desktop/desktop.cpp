@@ -103,25 +103,6 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-bool HeldInput::press(const std::string& device, const std::string& which)
-{
-    releases.push_back(device + "up " + which);
-    return sh("xdotool " + device + "down " + which);
-}
-
-bool HeldInput::release(const std::string& device, const std::string& which)
-{
-    std::erase(releases, device + "up " + which);
-    return sh("xdotool " + device + "up " + which);
-}
-
-void HeldInput::releaseAll()
-{
-    for (; !releases.empty(); releases.pop_back()) {
-        sh("xdotool " + releases.back());
-    }
-}
-
 std::string describe(const PixelRect& r)
 {
     return std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) +
@@ -249,8 +230,6 @@ std::vector<TopLevelWindow> DesktopScreen::childrenOf(xcb_window_t parent)
     XcbReply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
     const int count = tree ? xcb_query_tree_children_length(tree.get()) : 0;
-    const xcb_atom_t menuTypes[] = {connection.atom("_NET_WM_WINDOW_TYPE_POPUP_MENU"),
-                                    connection.atom("_NET_WM_WINDOW_TYPE_DROPDOWN_MENU")};
     std::vector<TopLevelWindow> windows;
     for (int i = 0; i < count; ++i) {
         const xcb_window_t id = xcb_query_tree_children(tree.get())[i];
@@ -264,16 +243,12 @@ std::vector<TopLevelWindow> DesktopScreen::childrenOf(xcb_window_t parent)
             continue; // gone meanwhile
         }
         const auto pids = cardinals(connection, id, "_NET_WM_PID");
-        TopLevelWindow window{id,
-                              {geometry->x, geometry->y, geometry->width, geometry->height},
-                              attributes->override_redirect != 0,
-                              attributes->map_state == XCB_MAP_STATE_VIEWABLE,
-                              attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY,
-                              pids.empty() ? 0 : pids.front()};
-        for (std::uint32_t atom : cardinals(connection, id, "_NET_WM_WINDOW_TYPE")) {
-            window.isMenu = window.isMenu || atom == menuTypes[0] || atom == menuTypes[1];
-        }
-        windows.push_back(window);
+        windows.push_back({id,
+                           {geometry->x, geometry->y, geometry->width, geometry->height},
+                           attributes->override_redirect != 0,
+                           attributes->map_state == XCB_MAP_STATE_VIEWABLE,
+                           attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY,
+                           pids.empty() ? 0 : pids.front()});
     }
     return windows;
 }

@@ -61,11 +61,24 @@ public:
     bool releaseKey(const std::string& key) { return release("key", key); }
     bool pressButton(int button) { return press("mouse", std::to_string(button)); }
     bool releaseButton(int button) { return release("mouse", std::to_string(button)); }
-    void releaseAll();
+    void releaseAll()
+    {
+        for (; !releases.empty(); releases.pop_back()) {
+            sh("xdotool " + releases.back());
+        }
+    }
 
 private:
-    bool press(const std::string& device, const std::string& which);
-    bool release(const std::string& device, const std::string& which);
+    bool press(const std::string& device, const std::string& which)
+    {
+        releases.push_back(device + "up " + which);
+        return sh("xdotool " + device + "down " + which);
+    }
+    bool release(const std::string& device, const std::string& which)
+    {
+        std::erase(releases, device + "up " + which);
+        return sh("xdotool " + device + "up " + which);
+    }
     std::vector<std::string> releases; // xdotool arguments that undo each press
 };
 
@@ -115,7 +128,6 @@ struct TopLevelWindow
     bool viewable = false;
     bool inputOnly = false;
     std::uint32_t pid = 0; // _NET_WM_PID, 0 when not set
-    bool isMenu = false;   // _NET_WM_WINDOW_TYPE is a popup or drop-down menu
 };
 
 // A 32-bit property of a window, read directly; empty when it is not set.

@@ -152,9 +152,9 @@ std::vector<TopLevelWindow> EndToEndTest::windowsOfTheProgram(Kind kind)
             !w.overrideRedirect || w.inputOnly) {
             continue;
         }
-        const bool panel = !w.isMenu && hasPanelGeometry(w.rect);
+        const bool panel = hasPanelGeometry(w.rect);
         // A menu is neither a panel nor a tooltip, which is a single line of text.
-        const bool menu = w.isMenu || (!panel && w.rect.width >= 50 && w.rect.height >= 50);
+        const bool menu = !panel && w.rect.width >= 50 && w.rect.height >= 50;
         if (kind == Kind::menu
                 ? menu
                 : panel && (kind == Kind::overlay ||
@@ -196,19 +196,14 @@ bool EndToEndTest::choose(MenuEntry entry, int submenuPosition)
         return false;
     }
     // Down from nothing chosen goes to the first item; Right opens a submenu at its first.
-    std::vector<std::string> keys(static_cast<std::size_t>(entry), "Down");
+    std::vector<std::string> keys{"key", "--delay", "50"};
+    keys.insert(keys.end(), static_cast<std::size_t>(entry), "Down");
     if (submenuPosition > 0) {
         keys.push_back("Right");
         keys.insert(keys.end(), static_cast<std::size_t>(submenuPosition - 1), "Down");
     }
     keys.push_back("Return");
-    for (const std::string& key : keys) {
-        if (!xdotool({"key", key})) {
-            return false;
-        }
-        hold(50ms);
-    }
-    return waitUntil([&] { return menus().empty(); });
+    return xdotool(keys) && waitUntil([&] { return menus().empty(); });
 }
 
 std::optional<std::string> EndToEndTest::setting(const std::string& key) const

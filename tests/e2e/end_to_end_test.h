@@ -179,7 +179,7 @@ private:
         overlay,
         monitor,
         leftVeil,
-        menu,
+        menu
     };
     std::vector<TopLevelWindow> windowsOfTheProgram(Kind kind);
     std::optional<bool> compositorAtStart;

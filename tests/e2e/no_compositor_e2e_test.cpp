@@ -18,11 +18,9 @@ TEST_F(WithoutCompositorTest, OnlyStrokesShowUntilACompositorStartsAndSigtermEnd
     BlueTerminal& terminal = addTerminal("e2e-plain", kLeftTerminalX, kTerminalY);
     ASSERT_TRUE(terminal.activate());
     const PixelRect client = *terminal.clientArea();
-    const int x = client.x + client.width / 2;
-    const int y = client.y + client.height / 2;
+    const int x = client.x + client.width / 2, y = client.y + client.height / 2;
     ASSERT_TRUE(movePointer(x, y));
-    waitForSettledScreen();
-    const Image before = screen->grab(kLeftUsableArea);
+    const Image before = waitForSettledScreen(kLeftUsableArea);
     const Rgb desktop = before.at(kLeftDesktopSampleX, kDesktopSampleY);
     // A hundredth of the monitor is far more than any stroke.
     const std::int64_t fewPixels = std::int64_t{1280} * 770 / 100;
