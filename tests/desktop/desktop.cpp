@@ -6,11 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <numeric>
 #include <thread>
 
 extern char** environ;
@@ -79,8 +80,7 @@ bool xdotool(const std::vector<std::string>& arguments)
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
                XcbConnection* events)
 {
-    const auto deadline = Clock::now() + timeout;
-    for (;;) {
+    for (const auto deadline = Clock::now() + timeout;; std::this_thread::sleep_for(5ms)) {
         if (events != nullptr) {
             events->processPendingEvents();
         }
@@ -90,7 +90,6 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         if (Clock::now() >= deadline) {
             return false;
         }
-        std::this_thread::sleep_for(5ms);
     }
 }
 
@@ -102,25 +101,6 @@ void hold(std::chrono::milliseconds duration)
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool HeldInput::press(const std::string& device, const std::string& which)
-{
-    releases.push_back(device + "up " + which);
-    return sh("xdotool " + device + "down " + which);
-}
-
-bool HeldInput::release(const std::string& device, const std::string& which)
-{
-    std::erase(releases, device + "up " + which);
-    return sh("xdotool " + device + "up " + which);
-}
-
-void HeldInput::releaseAll()
-{
-    for (; !releases.empty(); releases.pop_back()) {
-        sh("xdotool " + releases.back());
-    }
 }
 
 std::string describe(const PixelRect& r)
@@ -150,22 +130,19 @@ Rgb veiled(const Rgb& color)
 
 Rgb Image::at(int x, int y) const
 {
-    if (x < rect.x || x >= rect.right() || y < rect.y || y >= rect.bottom() || pixels.empty()) {
+    if (x < area.x || x >= area.right() || y < area.y || y >= area.bottom() || pixels.empty()) {
         return {};
     }
-    return pixels[static_cast<std::size_t>((y - rect.y) * rect.width + (x - rect.x))];
+    return pixels[static_cast<std::size_t>((y - area.y) * area.width + (x - area.x))];
 }
 
 std::int64_t Image::differingPixels(const Image& other) const
 {
-    if (other.rect != rect || other.pixels.size() != pixels.size()) {
+    if (other.area != area || other.pixels.size() != pixels.size()) {
         return static_cast<std::int64_t>(pixels.size());
     }
-    std::int64_t count = 0;
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-        count += pixels[i] != other.pixels[i];
-    }
-    return count;
+    return std::transform_reduce(pixels.begin(), pixels.end(), other.pixels.begin(),
+                                 std::int64_t{0}, std::plus<>(), std::not_equal_to<>());
 }
 
 std::vector<std::uint32_t> cardinals(XcbConnection& connection, xcb_window_t window,
@@ -244,7 +221,7 @@ Image DesktopScreen::grab(const PixelRect& area)
         const std::uint8_t* p = data + 4 * i;
         pixels[i] = lsbFirst ? Rgb{p[2], p[1], p[0]} : Rgb{p[1], p[2], p[3]};
     }
-    return Image(area, std::move(pixels));
+    return Image{area, std::move(pixels)};
 }
 
 std::vector<TopLevelWindow> DesktopScreen::childrenOf(xcb_window_t parent)
@@ -253,8 +230,6 @@ std::vector<TopLevelWindow> DesktopScreen::childrenOf(xcb_window_t parent)
     XcbReply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
     const int count = tree ? xcb_query_tree_children_length(tree.get()) : 0;
-    const xcb_atom_t menuTypes[] = {connection.atom("_NET_WM_WINDOW_TYPE_POPUP_MENU"),
-                                    connection.atom("_NET_WM_WINDOW_TYPE_DROPDOWN_MENU")};
     std::vector<TopLevelWindow> windows;
     for (int i = 0; i < count; ++i) {
         const xcb_window_t id = xcb_query_tree_children(tree.get())[i];
@@ -268,16 +243,12 @@ std::vector<TopLevelWindow> DesktopScreen::childrenOf(xcb_window_t parent)
             continue; // gone meanwhile
         }
         const auto pids = cardinals(connection, id, "_NET_WM_PID");
-        TopLevelWindow window{id,
-                              {geometry->x, geometry->y, geometry->width, geometry->height},
-                              attributes->override_redirect != 0,
-                              attributes->map_state == XCB_MAP_STATE_VIEWABLE,
-                              attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY,
-                              pids.empty() ? 0 : pids.front()};
-        for (std::uint32_t atom : cardinals(connection, id, "_NET_WM_WINDOW_TYPE")) {
-            window.isMenu = window.isMenu || atom == menuTypes[0] || atom == menuTypes[1];
-        }
-        windows.push_back(window);
+        windows.push_back({id,
+                           {geometry->x, geometry->y, geometry->width, geometry->height},
+                           attributes->override_redirect != 0,
+                           attributes->map_state == XCB_MAP_STATE_VIEWABLE,
+                           attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY,
+                           pids.empty() ? 0 : pids.front()});
     }
     return windows;
 }
@@ -319,20 +290,14 @@ std::optional<PixelRect> DesktopScreen::clientAreaOf(xcb_window_t window)
 std::optional<PixelRect> DesktopScreen::frameOf(xcb_window_t client)
 {
     const auto area = clientAreaOf(client);
-    const auto e = cardinals(connection, client, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
+    // Left, right, top and bottom.
+    const auto e = cardinals(connection, client, "_NET_FRAME_EXTENTS");
     if (!area || e.size() != 4) {
         return std::nullopt;
     }
-    const auto [left, right, top, bottom] = std::array<std::int32_t, 4>{
-        std::int32_t(e[0]), std::int32_t(e[1]), std::int32_t(e[2]), std::int32_t(e[3])};
-    return PixelRect{area->x - left, area->y - top, area->width + left + right,
-                     area->height + top + bottom};
-}
-
-xcb_window_t DesktopScreen::activeWindow()
-{
-    const auto values = cardinals(connection, connection.root(), "_NET_ACTIVE_WINDOW");
-    return values.empty() ? xcb_window_t{XCB_WINDOW_NONE} : values.front();
+    return PixelRect{area->x - std::int32_t(e[0]), area->y - std::int32_t(e[2]),
+                     area->width + std::int32_t(e[0] + e[1]),
+                     area->height + std::int32_t(e[2] + e[3])};
 }
 
 std::pair<int, int> DesktopScreen::pointer()
@@ -360,13 +325,6 @@ bool movePointer(int x, int y)
                    return screen.pointer() == std::pair{x, y};
                },
                2s);
-}
-
-bool saveScreenshot(const std::filesystem::path& path)
-{
-    std::error_code ignored;
-    std::filesystem::create_directories(path.parent_path(), ignored);
-    return sh("import -window root -depth 8 '" + path.string() + "'");
 }
 
 namespace {
@@ -523,22 +481,6 @@ SpawnedXterm::SpawnedXterm(XcbConnection& connection, const std::string& title, 
     waitUntil(mapped, 10s, &connection);
 }
 
-TemporaryFolder::TemporaryFolder()
-{
-    std::string pattern = std::filesystem::temp_directory_path() / "halomark-test-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) {
-        folder = pattern;
-    }
-}
-
-TemporaryFolder::~TemporaryFolder()
-{
-    std::error_code ignored;
-    if (!folder.empty()) {
-        std::filesystem::remove_all(folder, ignored);
-    }
-}
-
 std::string readFile(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -562,15 +504,13 @@ BlueTerminal::BlueTerminal(DesktopScreen& screen, const std::filesystem::path& f
                "60x20+" + std::to_string(x) + "+" + std::to_string(y), "-e", "sh", "-c",
                "printf '\\033[?1000h'; stty raw -echo; exec cat > '" + recordPath.string() + "'"},
               folder / (title + ".log"))
-{}
-
-bool BlueTerminal::waitForWindow()
 {
-    const auto mapped = [&] {
-        windowId = managedWindowOf(screen.xcb(), process.pid()).value_or(XCB_WINDOW_NONE);
-        return windowId != XCB_WINDOW_NONE && frame();
-    };
-    return process.started() && waitUntil(mapped, 10s);
+    waitUntil(
+        [&] {
+            windowId = managedWindowOf(screen.xcb(), process.pid()).value_or(XCB_WINDOW_NONE);
+            return (windowId != XCB_WINDOW_NONE && frame()) || !process.started();
+        },
+        10s);
 }
 
 bool BlueTerminal::moveTo(int x, int y)
@@ -583,7 +523,7 @@ int BlueTerminal::pressesReceived() const
 {
     // Each report is ESC [ M, the button byte (32 + button, 35 for a release) and two
     // coordinate bytes.
-    const std::string record = reports();
+    const std::string record = readFile(recordPath);
     int presses = 0;
     for (auto at = record.find("\x1b[M"); at != std::string::npos && at + 3 < record.size();
          at = record.find("\x1b[M", at + 3)) {

@@ -61,11 +61,24 @@ public:
     bool releaseKey(const std::string& key) { return release("key", key); }
     bool pressButton(int button) { return press("mouse", std::to_string(button)); }
     bool releaseButton(int button) { return release("mouse", std::to_string(button)); }
-    void releaseAll();
+    void releaseAll()
+    {
+        for (; !releases.empty(); releases.pop_back()) {
+            sh("xdotool " + releases.back());
+        }
+    }
 
 private:
-    bool press(const std::string& device, const std::string& which);
-    bool release(const std::string& device, const std::string& which);
+    bool press(const std::string& device, const std::string& which)
+    {
+        releases.push_back(device + "up " + which);
+        return sh("xdotool " + device + "down " + which);
+    }
+    bool release(const std::string& device, const std::string& which)
+    {
+        std::erase(releases, device + "up " + which);
+        return sh("xdotool " + device + "up " + which);
+    }
     std::vector<std::string> releases; // xdotool arguments that undo each press
 };
 
@@ -93,23 +106,17 @@ bool near(const Rgb& actual, const Rgb& expected, int tolerance);
 // What a 50% white veil makes of a colour when a compositor blends it.
 Rgb veiled(const Rgb& color);
 
-// Pixels read from the screen.
-class Image
+// Pixels read from the screen, row by row; empty when the server did not give them.
+struct Image
 {
-public:
-    Image() = default;
-    Image(PixelRect area, std::vector<Rgb> pixels) : rect(area), pixels(std::move(pixels)) {}
+    PixelRect area;
+    std::vector<Rgb> pixels;
 
-    const PixelRect& area() const { return rect; }
     bool empty() const { return pixels.empty(); }
     // A pixel by its screen coordinates; black outside the area.
     Rgb at(int x, int y) const;
     // Pixels that differ from the same place in the other image, which has the same area.
     std::int64_t differingPixels(const Image& other) const;
-
-private:
-    PixelRect rect;
-    std::vector<Rgb> pixels;
 };
 
 // A window below the root, as the X server knows it.
@@ -121,7 +128,6 @@ struct TopLevelWindow
     bool viewable = false;
     bool inputOnly = false;
     std::uint32_t pid = 0; // _NET_WM_PID, 0 when not set
-    bool isMenu = false;   // _NET_WM_WINDOW_TYPE is a popup or drop-down menu
 };
 
 // A 32-bit property of a window, read directly; empty when it is not set.
@@ -154,7 +160,6 @@ public:
     // A managed window's client area, and its frame with the window manager's decorations.
     std::optional<PixelRect> clientAreaOf(xcb_window_t client);
     std::optional<PixelRect> frameOf(xcb_window_t client);
-    xcb_window_t activeWindow();
     std::pair<int, int> pointer();
     // Whether a compositing manager owns _NET_WM_CM_S0.
     bool isCompositing();
@@ -166,8 +171,6 @@ private:
 
 // Moves the pointer and waits until the server has it there.
 bool movePointer(int x, int y);
-// Saves the whole screen as an 8-bit PNG (import writes 16-bit PPM data otherwise).
-bool saveScreenshot(const std::filesystem::path& path);
 
 // A top-level window made by a test, as another client would make it: placed where asked
 // (the window manager puts the top-left corner of its frame there), with the properties a
@@ -254,21 +257,6 @@ private:
     xcb_window_t windowId = XCB_WINDOW_NONE;
 };
 
-// A fresh folder that is removed with everything in it when the object goes.
-class TemporaryFolder
-{
-public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::filesystem::path& path() const { return folder; }
-
-private:
-    std::filesystem::path folder;
-};
-
 std::string readFile(const std::filesystem::path& path);
 bool writeFile(const std::filesystem::path& path, const std::string& text);
 
@@ -278,20 +266,19 @@ bool writeFile(const std::filesystem::path& path, const std::string& text);
 class BlueTerminal
 {
 public:
+    // Waits until the window manager has mapped it (window() is XCB_WINDOW_NONE when it did not
+    // come up in time).
     BlueTerminal(DesktopScreen& screen, const std::filesystem::path& folder,
                  const std::string& title, int x, int y);
 
-    // Waits until the window manager has mapped it; false when it did not come up in time.
-    bool waitForWindow();
     xcb_window_t window() const { return windowId; }
     std::optional<PixelRect> frame() { return screen.frameOf(windowId); }
     std::optional<PixelRect> clientArea() { return screen.clientAreaOf(windowId); }
     bool activate() { return testing::activate(windowId); }
     // Asks the window manager to put its frame's top-left corner there and waits until it is.
     bool moveTo(int x, int y);
-    // Button presses it has reported, and every mouse report as it came.
+    // Button presses it has reported.
     int pressesReceived() const;
-    std::string reports() const { return readFile(recordPath); }
 
 private:
     DesktopScreen& screen;

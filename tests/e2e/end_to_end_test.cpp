@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <regex>
 #include <set>
@@ -17,34 +18,12 @@ bool hasPanelGeometry(const PixelRect& rect)
     return rect == kLeftMonitor || rect == kRightMonitor || rect == kLeftUsableArea;
 }
 
-bool clickAt(int x, int y)
-{
-    return movePointer(x, y) && xdotool({"click", "1"});
-}
-
-// The picture of a window once it has stopped changing (a menu paints after it maps).
-Image settledPicture(DesktopScreen& screen, const PixelRect& rect)
-{
-    Image image = screen.grab(rect);
-    waitUntil(
-        [&] {
-            Image again = screen.grab(rect);
-            std::swap(image, again);
-            return again.differingPixels(image) == 0;
-        },
-        1s);
-    return image;
-}
-
 // A menu is painted once it shows more colours than its frame and background: its text.
 bool painted(const Image& menu)
 {
     std::set<std::tuple<int, int, int>> colours;
-    for (int y = menu.area().y; y < menu.area().bottom(); ++y) {
-        for (int x = menu.area().x; x < menu.area().right(); ++x) {
-            const Rgb c = menu.at(x, y);
-            colours.insert({c.red, c.green, c.blue});
-        }
+    for (const Rgb& c : menu.pixels) {
+        colours.insert({c.red, c.green, c.blue});
     }
     return colours.size() > 4;
 }
@@ -59,8 +38,9 @@ void EndToEndTest::SetUp()
     ASSERT_TRUE(std::filesystem::exists(HALOMARK_PROGRAM)) << "build the desktop preset first";
     screen = std::make_unique<DesktopScreen>();
     ASSERT_TRUE(screen->isConnected()) << screen->xcb().errorDescription();
-    folder = std::make_unique<TemporaryFolder>();
-    ASSERT_FALSE(folder->path().empty());
+    std::string pattern = std::filesystem::temp_directory_path() / "halomark-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder = pattern;
     compositorAtStart = screen->isCompositing();
 }
 
@@ -76,38 +56,23 @@ void EndToEndTest::TearDown()
     if (compositorAtStart && screen && screen->isCompositing() != *compositorAtStart) {
         desktopScript(*compositorAtStart ? "compositor-start" : "compositor-stop");
     }
-    folder.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
-void EndToEndTest::useCompositor(bool on)
+Image EndToEndTest::waitForSettledScreen(std::optional<PixelRect> area, bool expectSettled)
 {
-    if (screen->isCompositing() != on) {
-        ASSERT_TRUE(desktopScript(on ? "compositor-start" : "compositor-stop"));
-        ASSERT_TRUE(waitUntil([&] { return screen->isCompositing() == on; }, 5s));
-    }
-    waitForSettledScreen();
-}
-
-void EndToEndTest::waitForSettledScreen()
-{
-    const PixelRect all{0, 0, kRightMonitor.right(), kRightMonitor.bottom()};
-    Image last = screen->grab(all);
-    EXPECT_TRUE(waitUntil(
+    const PixelRect rect = area.value_or(PixelRect{0, 0, kRightMonitor.right(), 800});
+    Image last = screen->grab(rect);
+    const bool settled = waitUntil(
         [&] {
-            Image now = screen->grab(all);
+            Image now = screen->grab(rect);
             std::swap(now, last);
             return now.differingPixels(last) == 0;
         },
-        3s))
-        << "the screen kept changing";
-}
-
-BlueTerminal& EndToEndTest::addTerminal(const std::string& title, int x, int y)
-{
-    terminals.push_back(std::make_unique<BlueTerminal>(*screen, folder->path(), title, x, y));
-    EXPECT_TRUE(terminals.back()->waitForWindow()) << "the terminal " << title << " is missing";
-    waitForSettledScreen();
-    return *terminals.back();
+        expectSettled ? 3s : 1s);
+    EXPECT_TRUE(settled || !expectSettled) << "the screen kept changing";
+    return last;
 }
 
 void EndToEndTest::launch(const std::map<std::string, std::string>& settings)
@@ -177,99 +142,48 @@ void EndToEndTest::expectCleanExit(const std::string& how)
     EXPECT_EQ(output.find("rror"), std::string::npos) << how << ": " << output;
 }
 
-std::vector<TopLevelWindow> EndToEndTest::windowsOfTheProgram()
+std::vector<TopLevelWindow> EndToEndTest::windowsOfTheProgram(Kind kind)
 {
     std::vector<TopLevelWindow> found;
-    for (const TopLevelWindow& window : screen->topLevelWindows()) {
-        if (halomark && window.pid == static_cast<std::uint32_t>(halomark->pid()) &&
-            window.viewable && window.overrideRedirect && !window.inputOnly) {
-            found.push_back(window);
+    for (const TopLevelWindow& w : screen->topLevelWindows()) {
+        if (!halomark || w.pid != static_cast<std::uint32_t>(halomark->pid()) || !w.viewable ||
+            !w.overrideRedirect || w.inputOnly) {
+            continue;
+        }
+        const bool panel = hasPanelGeometry(w.rect);
+        // A menu is neither a panel nor a tooltip, which is a single line of text.
+        const bool menu = !panel && w.rect.width >= 50 && w.rect.height >= 50;
+        if (kind == Kind::menu
+                ? menu
+                : panel && (kind == Kind::overlay ||
+                            (kind == Kind::leftVeil) == (w.rect == kLeftUsableArea))) {
+            found.push_back(w);
         }
     }
     return found;
-}
-
-std::vector<TopLevelWindow> EndToEndTest::overlays()
-{
-    auto found = windowsOfTheProgram();
-    std::erase_if(found, [](auto& w) { return w.isMenu || !hasPanelGeometry(w.rect); });
-    return found;
-}
-
-std::vector<TopLevelWindow> EndToEndTest::monitorPanels()
-{
-    auto found = overlays();
-    std::erase_if(found, [](auto& w) { return w.rect == kLeftUsableArea; });
-    return found;
-}
-
-std::vector<TopLevelWindow> EndToEndTest::leftVeils()
-{
-    auto found = overlays();
-    std::erase_if(found, [](auto& w) { return w.rect != kLeftUsableArea; });
-    return found;
-}
-
-std::vector<TopLevelWindow> EndToEndTest::menus()
-{
-    // Neither a panel nor a tooltip, which is a single line of text.
-    auto found = windowsOfTheProgram();
-    std::erase_if(found, [](auto& w) {
-        return !w.isMenu && (hasPanelGeometry(w.rect) || w.rect.width < 50 || w.rect.height < 50);
-    });
-    return found;
-}
-
-std::optional<PixelRect> EndToEndTest::trayIcon()
-{
-    // Docked, the icon is a small window of the program inside the panel's tray.
-    for (const PixelRect& rect :
-         halomark ? screen->embeddedWindowsOf(halomark->pid()) : std::vector<PixelRect>{}) {
-        if (rect.width <= 64 && rect.height <= 64 && rect.y >= kLeftUsableArea.bottom() &&
-            rect.bottom() <= kLeftMonitor.bottom()) {
-            return rect;
-        }
-    }
-    return std::nullopt;
 }
 
 bool EndToEndTest::openMenu()
 {
     const auto icon = trayIcon();
-    if (!icon || !clickAt(icon->x + icon->width / 2, icon->y + icon->height / 2)) {
-        return false;
-    }
     // Mapped, then painted: a menu's first showing takes a moment to draw its items.
-    return waitUntil(
-        [&] {
-            const auto open = openMenus();
-            return !open.empty() && painted(open.front().second);
-        },
-        5s);
-}
-
-std::vector<std::pair<TopLevelWindow, Image>> EndToEndTest::openMenus()
-{
-    std::vector<std::pair<TopLevelWindow, Image>> found;
-    for (const TopLevelWindow& menu : menus()) {
-        found.emplace_back(menu, settledPicture(*screen, menu.rect));
-    }
-    return found;
-}
-
-bool EndToEndTest::closeMenus()
-{
-    // The right monitor's bare desktop is far from the tray's menus.
-    clickAt(kRightMonitor.x + 300, kRightMonitor.bottom() - 100);
-    return waitUntil([&] { return menus().empty(); });
+    return icon && clickAt(icon->x + icon->width / 2, icon->y + icon->height / 2) &&
+           waitUntil(
+               [&] {
+                   const auto open = menus();
+                   return !open.empty() && painted(screen->grab(open[0].rect));
+               },
+               5s);
 }
 
 Image EndToEndTest::menuPicture()
 {
     EXPECT_TRUE(openMenu()) << "no menu opened on a click on the tray icon";
-    const auto open = openMenus();
+    const auto open = menus();
+    // A menu paints after it maps: its picture once it has stopped changing.
+    const Image picture = open.empty() ? Image() : waitForSettledScreen(open[0].rect, false);
     EXPECT_TRUE(closeMenus());
-    return open.empty() ? Image() : open.front().second;
+    return picture;
 }
 
 bool EndToEndTest::choose(MenuEntry entry, int submenuPosition)
@@ -280,19 +194,14 @@ bool EndToEndTest::choose(MenuEntry entry, int submenuPosition)
         return false;
     }
     // Down from nothing chosen goes to the first item; Right opens a submenu at its first.
-    std::vector<std::string> keys(static_cast<std::size_t>(entry), "Down");
+    std::vector<std::string> keys{"key", "--delay", "50"};
+    keys.insert(keys.end(), static_cast<std::size_t>(entry), "Down");
     if (submenuPosition > 0) {
         keys.push_back("Right");
         keys.insert(keys.end(), static_cast<std::size_t>(submenuPosition - 1), "Down");
     }
     keys.push_back("Return");
-    for (const std::string& key : keys) {
-        if (!xdotool({"key", key})) {
-            return false;
-        }
-        hold(50ms);
-    }
-    return waitUntil([&] { return menus().empty(); });
+    return xdotool(keys) && waitUntil([&] { return menus().empty(); });
 }
 
 std::optional<std::string> EndToEndTest::setting(const std::string& key) const
@@ -308,28 +217,23 @@ std::optional<std::string> EndToEndTest::setting(const std::string& key) const
     return match[1].str();
 }
 
-void EndToEndTest::tapSuper(std::chrono::milliseconds duration)
+void EndToEndTest::dragTo(int x, int y, int steps)
 {
-    ASSERT_TRUE(input.pressKey("Super_L"));
-    hold(duration);
-    ASSERT_TRUE(input.releaseKey("Super_L"));
+    const auto [fromX, fromY] = screen->pointer();
+    ASSERT_TRUE(input.pressButton(1));
+    for (int step = 1; step <= steps; ++step) {
+        xdotool({"mousemove", std::to_string(fromX + (x - fromX) * step / steps),
+                 std::to_string(fromY + (y - fromY) * step / steps)});
+    }
 }
 
 bool EndToEndTest::ringAppears(int x, int y, const CueTest& isCue, std::chrono::milliseconds within)
 {
-    const PixelRect square{x - 62, y - 62, 125, 125};
+    // A ring's stroke around a 9-point circle still has this many pixels.
     return waitUntil(
         [&] {
-            const Image image = screen->grab(square);
-            int count = 0;
-            for (int py = square.y; py < square.bottom(); ++py) {
-                for (int px = square.x; px < square.right(); ++px) {
-                    const double distance = std::hypot(px - x, py - y);
-                    count += distance >= 30 && distance <= 62 && isCue(image.at(px, py));
-                }
-            }
-            // A ring's stroke around a 9-point circle still has this many pixels.
-            return count >= 40;
+            return measureRing(screen->grab({x - 66, y - 66, 133, 133}), x, y, isCue, 30)
+                       .cuePixels >= 40;
         },
         within);
 }
@@ -340,19 +244,22 @@ void EndToEndTest::saveArtifact(const std::string& suffix)
     const auto path =
         std::filesystem::path(HALOMARK_E2E_ARTIFACTS) /
         (std::string(test->test_suite_name()) + "." + test->name() + "." + suffix + ".png");
-    saveScreenshot(path);
+    std::filesystem::create_directories(path.parent_path());
+    // -depth 8: import writes 16-bit data otherwise.
+    sh("import -window root -depth 8 '" + path.string() + "'");
     std::cerr << "screenshot: " << path.string() << "\n";
 }
 
-RingMeasure measureRing(const Image& image, int centerX, int centerY, const CueTest& isCue)
+RingMeasure measureRing(const Image& image, int centerX, int centerY, const CueTest& isCue,
+                        double minRadius)
 {
     RingMeasure measure;
     std::vector<double> distances;
-    const PixelRect& area = image.area();
-    for (int y = area.y; y < area.bottom(); ++y) {
-        for (int x = area.x; x < area.right(); ++x) {
-            if (isCue(image.at(x, y))) {
-                distances.push_back(std::hypot(x - centerX, y - centerY));
+    for (int y = image.area.y; y < image.area.bottom(); ++y) {
+        for (int x = image.area.x; x < image.area.right(); ++x) {
+            const double distance = std::hypot(x - centerX, y - centerY);
+            if (distance >= minRadius && distance <= 66 && isCue(image.at(x, y))) {
+                distances.push_back(distance);
                 measure.centerX += x;
                 measure.centerY += y;
             }
@@ -367,23 +274,6 @@ RingMeasure measureRing(const Image& image, int centerX, int centerY, const CueT
         measure.centerY /= static_cast<double>(distances.size());
     }
     return measure;
-}
-
-bool isWhiteStroke(const Rgb& c)
-{
-    // Whiter than a veil over the blue terminal (128, 128, 255), also where the stroke covers
-    // a pixel only in part.
-    return c.red > 140 && c.green > 140 && c.blue > 200;
-}
-
-bool isDarkOutline(const Rgb& c)
-{
-    return c.red < 90 && c.green < 90 && c.blue < 200;
-}
-
-bool isRedStroke(const Rgb& c)
-{
-    return c.red > 180 && c.red - c.green > 90 && c.red - c.blue > 90;
 }
 
 } // namespace halomark::e2e

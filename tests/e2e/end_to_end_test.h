@@ -44,8 +44,8 @@ enum class MenuEntry
     quit = 12,
 };
 
-// Pixels of a cue colour in a square around a centre: how many, the median of their distances
-// from the centre (a ring's radius) and their mean position.
+// Pixels of a cue colour from minRadius to 66 pixels around a centre: how many, the median of
+// their distances from the centre (a ring's radius) and their mean position.
 struct RingMeasure
 {
     double seconds = 0;
@@ -55,10 +55,23 @@ struct RingMeasure
     double centerY = 0;
 };
 using CueTest = std::function<bool(const Rgb&)>;
-RingMeasure measureRing(const Image& image, int centerX, int centerY, const CueTest& isCue);
-bool isWhiteStroke(const Rgb& color); // the default ring's stroke over the blue terminal
-bool isDarkOutline(const Rgb& color); // and its outline
-bool isRedStroke(const Rgb& color);
+RingMeasure measureRing(const Image& image, int centerX, int centerY, const CueTest& isCue,
+                        double minRadius = 0);
+// The default ring's white stroke over the blue terminal: whiter than a veil over it
+// (128, 128, 255), also where the stroke covers a pixel only in part; its dark outline; red.
+inline const auto isWhiteStroke = [](const Rgb& c) {
+    return c.red > 140 && c.green > 140 && c.blue > 200;
+};
+inline const auto isDarkOutline = [](const Rgb& c) {
+    return c.red < 90 && c.green < 90 && c.blue < 200;
+};
+inline const auto isRedStroke = [](const Rgb& c) {
+    return c.red > 180 && c.red - c.green > 90 && c.red - c.blue > 90;
+};
+
+inline const auto clickAt = [](int x, int y) {
+    return movePointer(x, y) && xdotool({"click", "1"});
+};
 
 class EndToEndTest : public ::testing::Test
 {
@@ -67,10 +80,23 @@ protected:
     void TearDown() override;
 
     // Starts or stops the compositor and waits for a settled screen; TearDown puts it back.
-    void useCompositor(bool on);
-    // Waits until the screen has stopped changing, so that what a test reads next is stable.
-    void waitForSettledScreen();
-    BlueTerminal& addTerminal(const std::string& title, int x, int y);
+    void useCompositor(bool on)
+    {
+        if (screen->isCompositing() != on) {
+            ASSERT_TRUE(desktopScript(on ? "compositor-start" : "compositor-stop"));
+            ASSERT_TRUE(waitUntil([&] { return screen->isCompositing() == on; }, 5s));
+        }
+        waitForSettledScreen();
+    }
+    // Waits until the area (the whole screen) has stopped changing and gives its picture.
+    Image waitForSettledScreen(std::optional<PixelRect> area = {}, bool expectSettled = true);
+    BlueTerminal& addTerminal(const std::string& title, int x, int y)
+    {
+        terminals.push_back(std::make_unique<BlueTerminal>(*screen, folder, title, x, y));
+        EXPECT_TRUE(terminals.back()->frame()) << "the terminal " << title << " is missing";
+        waitForSettledScreen();
+        return *terminals.back();
+    }
 
     // Writes the settings (key to JSON value) and starts the program, waiting until its icon
     // has docked in the tray, which it does just before its monitors start.
@@ -89,21 +115,35 @@ protected:
     // usable area: its overlay panels; those over a whole monitor (rings, selections, the
     // right monitor's veil); those over the left usable area (the left veil); the rest, bar
     // tooltips: its menus.
-    std::vector<TopLevelWindow> overlays();
-    std::vector<TopLevelWindow> monitorPanels();
-    std::vector<TopLevelWindow> leftVeils();
-    std::vector<TopLevelWindow> menus();
-    std::optional<PixelRect> trayIcon();
+    std::vector<TopLevelWindow> overlays() { return windowsOfTheProgram(Kind::overlay); }
+    std::vector<TopLevelWindow> monitorPanels() { return windowsOfTheProgram(Kind::monitor); }
+    std::vector<TopLevelWindow> leftVeils() { return windowsOfTheProgram(Kind::leftVeil); }
+    std::vector<TopLevelWindow> menus() { return windowsOfTheProgram(Kind::menu); }
+    std::optional<PixelRect> trayIcon()
+    {
+        // Docked, the icon is a small window of the program inside the panel's tray.
+        for (const PixelRect& rect :
+             halomark ? screen->embeddedWindowsOf(halomark->pid()) : std::vector<PixelRect>{}) {
+            if (rect.width <= 64 && rect.height <= 64 && rect.y >= kLeftUsableArea.bottom() &&
+                rect.bottom() <= kLeftMonitor.bottom()) {
+                return rect;
+            }
+        }
+        return std::nullopt;
+    }
 
     // Opens the tray menu with a click on the icon and waits until it is painted.
     bool openMenu();
-    // The open menus' settled pictures, the first one opened first.
-    std::vector<std::pair<TopLevelWindow, Image>> openMenus();
-    bool closeMenus();
+    bool closeMenus()
+    {
+        // The right monitor's bare desktop is far from the tray's menus.
+        clickAt(kRightMonitor.x + 300, kRightMonitor.bottom() - 100);
+        return waitUntil([&] { return menus().empty(); });
+    }
     // Opens the tray menu and chooses the entry, or the entry at the given position (from 1) of
     // its submenu, with the keys, and waits until every menu has closed.
     bool choose(MenuEntry entry, int submenuPosition = 0);
-    // The first open menu's picture, opened and closed again.
+    // The first open menu's settled picture, opened and closed again.
     Image menuPicture();
 
     std::filesystem::path settingsFile() const { return config() / "halomark" / "settings.json"; }
@@ -114,21 +154,35 @@ protected:
     // A value in the settings file as JSON text ("\"red\"", "true"), or nothing.
     std::optional<std::string> setting(const std::string& key) const;
 
-    void tapSuper(std::chrono::milliseconds hold = 80ms);
-    // Whether a ring (cue pixels 30 to 62 pixels from the point) shows within the time.
+    void tapSuper(std::chrono::milliseconds duration = 80ms)
+    {
+        ASSERT_TRUE(input.pressKey("Super_L"));
+        hold(duration);
+        ASSERT_TRUE(input.releaseKey("Super_L"));
+    }
+    // With Super held, presses the left button at the pointer and drags it to (x, y).
+    void dragTo(int x, int y, int steps = 6);
+    // Whether a ring (cue pixels 30 to 66 pixels from the point) shows within the time.
     bool ringAppears(int x, int y, const CueTest& isCue, std::chrono::milliseconds within);
     void saveArtifact(const std::string& suffix);
 
-    std::filesystem::path config() const { return folder->path() / "config"; }
+    std::filesystem::path config() const { return folder / "config"; }
 
     std::unique_ptr<DesktopScreen> screen;
-    std::unique_ptr<TemporaryFolder> folder;
+    std::filesystem::path folder; // a fresh temporary folder, removed with everything in it
     std::vector<std::unique_ptr<BlueTerminal>> terminals;
     std::unique_ptr<SpawnedProcess> halomark;
     HeldInput input;
 
 private:
-    std::vector<TopLevelWindow> windowsOfTheProgram();
+    enum class Kind
+    {
+        overlay,
+        monitor,
+        leftVeil,
+        menu
+    };
+    std::vector<TopLevelWindow> windowsOfTheProgram(Kind kind);
     std::optional<bool> compositorAtStart;
 };
 

@@ -9,8 +9,7 @@
 namespace halomark::e2e {
 namespace {
 
-class ProgramLifecycleTest : public EndToEndTest
-{};
+using ProgramLifecycleTest = EndToEndTest;
 
 TEST_F(ProgramLifecycleTest, VersionHelpAndAMissingDisplayNeedNoServer)
 {
@@ -45,17 +44,11 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayWhoseChoicesOutliveItAndWhichEn
 {
     ASSERT_NO_FATAL_FAILURE(launch());
     const auto second = startAnother("second");
-    const auto status = second->waitForExit(10s);
-    ASSERT_TRUE(status) << "the second program still runs";
-    EXPECT_TRUE(exitedWith(status, 1)) << "wait status " << *status;
+    EXPECT_TRUE(exitedWith(second->waitForExit(10s), 1)) << "the second program did not fail";
     EXPECT_NE(second->errors().find("already running on this display (process " +
                                     std::to_string(halomark->pid()) + ")"),
               std::string::npos)
         << second->errors();
-    for (const TopLevelWindow& window : screen->topLevelWindows()) {
-        EXPECT_NE(window.pid, static_cast<std::uint32_t>(second->pid())) << "a second window";
-    }
-    EXPECT_TRUE(screen->embeddedWindowsOf(second->pid(), false).empty()) << "a second tray icon";
     EXPECT_TRUE(halomark->isRunning() && trayIcon()) << "the first program is not left alone";
 
     // Launch at login writes the autostart entry and takes it away again.
@@ -78,7 +71,7 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayWhoseChoicesOutliveItAndWhichEn
         << readFile(settingsFile());
     const Image japanese = menuPicture();
     ASSERT_FALSE(english.empty() || japanese.empty());
-    EXPECT_TRUE(japanese.area() != english.area() || japanese.differingPixels(english) > 0)
+    EXPECT_TRUE(japanese.area != english.area || japanese.differingPixels(english) > 0)
         << "the menu reads as before";
 
     ASSERT_TRUE(halomark->sendSignal(SIGINT));
@@ -88,8 +81,8 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayWhoseChoicesOutliveItAndWhichEn
     // Japanese menu again; Ctrl+Q in its open menu ends it.
     ASSERT_NO_FATAL_FAILURE(launch());
     const Image again = menuPicture();
-    EXPECT_EQ(again.area().width, japanese.area().width);
-    EXPECT_EQ(again.area().height, japanese.area().height);
+    EXPECT_TRUE(again.area.width == japanese.area.width &&
+                again.area.height == japanese.area.height);
     ASSERT_TRUE(openMenu());
     ASSERT_TRUE(xdotool({"key", "ctrl+q"}));
     expectCleanExit("Ctrl+Q in the open menu");
