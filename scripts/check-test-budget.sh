@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when the tests outgrow their share of the code: non-blank, non-comment lines of the
 # test sources (tests/ and the test files under tools/) may be at most 40% of those under src/.
+# With --report it prints the share and succeeds whatever it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,5 +27,5 @@ echo "Test budget: ${tests} test lines against ${code} lines of code (${percent}
 if ((100 * tests > limit * code)); then
     echo "The tests are over budget: merge cases into tables and scenarios, drop checks that" \
         "repeat a neighbour or restate the code." >&2
-    exit 1
+    [[ ${1:-} == --report ]] || exit 1
 fi

@@ -62,8 +62,13 @@ TEST_F(CommandsTest, CommandsDoWhatTheMenuAndTheTapDoAndTheChosenKeyTapsAlone)
     tapSuper();
     EXPECT_FALSE(ringAtPointer(600ms)) << "a ring after a tap of Super";
 
-    // The highlight switched off removes the veil and is written; status reports it.
+    // The highlight switched off removes the veil, is written and announced; status reports it.
+    SpawnedProcess signals({"dbus-monitor", "--session", "member='PropertiesChanged'"},
+                           config() / "signals.out");
+    ASSERT_TRUE(waitUntil([&] { return !signals.log().empty(); }));
     ASSERT_TRUE(command({"highlight", "toggle"}));
+    EXPECT_TRUE(waitUntil([&] { return signals.log().find("\"Highlight\"") != std::string::npos; }))
+        << signals.log();
     EXPECT_TRUE(waitUntil([&] { return leftVeils().empty(); }, 2s));
     EXPECT_EQ(setting("Halomark.focusCueEnabled"), "false");
     ASSERT_TRUE(command({"status"}));

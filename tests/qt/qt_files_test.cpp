@@ -232,6 +232,29 @@ TEST_F(XdgAutostartTest, ProgramPathsWithReservedCharactersAreQuotedAndReadBack)
     }
 }
 
+TEST_F(XdgAutostartTest, TheInstalledEntryIsCopiedWithItsExecRunningThisProgram)
+{
+    const QString installed = "[Desktop Entry]\nName=Halomark\nName[de]=Halomark\nIcon=org.h"
+                              "alomark.Halomark\nExec=halomark\nExec=stale\n\n[Desktop Action "
+                              "Locate]\nExec=halomark locate\n";
+    writeFile(folder.path("share/applications/org.halomark.Halomark.desktop"), installed.toUtf8());
+    XdgAutostartLoginItemService copying(
+        autostart, program, {folder.path("missing"), folder.path("share/applications")});
+    ASSERT_EQ(copying.registerItem(), std::nullopt);
+    EXPECT_EQ(QString::fromUtf8(readFile(copying.entryPath())),
+              QString(installed).replace("Exec=halomark\nExec=stale\n", "Exec=" + program + "\n"));
+    EXPECT_EQ(copying.status(), LoginItemStatus::enabled);
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    const QByteArray dirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_HOME", "/x");
+    qputenv("XDG_DATA_DIRS", "/a:relative:/b/");
+    EXPECT_EQ(XdgAutostartLoginItemService::defaultApplicationFolders("/p/bin/halomark"),
+              (QStringList{"/x/applications", "/a/applications", "/b/applications",
+                           "/p/share/applications"}));
+    qputenv("XDG_DATA_HOME", home);
+    qputenv("XDG_DATA_DIRS", dirs);
+}
+
 TEST_F(XdgAutostartTest, RefusalsSayWhichPathAndWhy)
 {
     const auto denied = [](const QString& folder, auto call, const QString& path) {
