@@ -16,9 +16,10 @@ namespace f = event_flags;
 namespace d = window_details;
 
 // The keys down in the order of translatedKeyCodes (right and left Command, Tab, grave, left
-// bracket), the flags, whether another key is down, and the buttons 0 to 3 down.
+// bracket, left and right Control, left and right Option), the flags, whether another key is down,
+// and the buttons 0 to 3 down.
 using Held = std::tuple<std::string, EventFlags, bool, std::string>;
-const Held nothing{"00000", 0, false, "0000"};
+const Held nothing{"000000000", 0, false, "0000"};
 
 class XcbInputStateTest : public AdaptersTest
 {
@@ -53,18 +54,21 @@ protected:
 TEST_F(XcbInputStateTest, KeysModifiersAndButtonsAnswerAsTheCoreNamesThem)
 {
     for (const auto& [press, expected] : std::vector<std::pair<std::string, Held>>{
-             {"134", {"10000", f::command, false, "0000"}}, // Super_R (xdotool adds Super_L to it)
-             {"Super_L", {"01000", f::command, false, "0000"}},
-             {"Tab", {"00100", 0, true, "0000"}},
-             {"grave", {"00010", 0, true, "0000"}},
-             {"bracketleft", {"00001", 0, true, "0000"}},
-             {"c", {"00000", 0, true, "0000"}}, // another key, but none the core names
-             {"Shift_L", {"00000", f::shift, false, "0000"}},
-             {"Control_L", {"00000", f::control, false, "0000"}},
-             {"Alt_L", {"00000", f::option, false, "0000"}},
-             {"button 1", {"00000", 0, false, "1000"}}, // left, right, centre: X 1, 3, 2
-             {"button 3", {"00000", 0, false, "0100"}},
-             {"button 2", {"00000", 0, false, "0010"}},
+             {"134",
+              {"100000000", f::command, false, "0000"}}, // Super_R (xdotool adds Super_L to it)
+             {"Super_L", {"010000000", f::command, false, "0000"}},
+             {"Tab", {"001000000", 0, true, "0000"}},
+             {"grave", {"000100000", 0, true, "0000"}},
+             {"bracketleft", {"000010000", 0, true, "0000"}},
+             {"c", {"000000000", 0, true, "0000"}}, // another key, but none the core names
+             {"Shift_L", {"000000000", f::shift, false, "0000"}},
+             {"Control_L", {"000001000", f::control, false, "0000"}},
+             {"105", {"000000100", f::control, false, "0000"}}, // Control_R, by keycode
+             {"Alt_L", {"000000010", f::option, false, "0000"}},
+             {"108", {"000000001", f::option, false, "0000"}}, // Alt_R, by keycode
+             {"button 1", {"000000000", 0, false, "1000"}},    // left, right, centre: X 1, 3, 2
+             {"button 3", {"000000000", 0, false, "0100"}},
+             {"button 2", {"000000000", 0, false, "0010"}},
          }) {
         ASSERT_TRUE(press.starts_with("button") ? pressed.pressButton(press.back() - '0')
                                                 : pressed.pressKey(press));
@@ -83,7 +87,7 @@ TEST_F(XcbInputStateTest, FollowsTheKeyboardMappingWhenItChanges)
     // as MappingNotify.
     ASSERT_TRUE(sh("xmodmap -e 'keycode 133 = Menu' -e 'keycode 135 = Super_L'"));
     ASSERT_TRUE(pressed.pressKey("135"));
-    const Held leftCommand{"01000", f::command, false, "0000"};
+    const Held leftCommand{"010000000", f::command, false, "0000"};
     EXPECT_TRUE(waitUntil([&] { return held() == leftCommand; }))
         << ::testing::PrintToString(held());
     pressed.releaseAll();
