@@ -1,10 +1,6 @@
 #include "app/app_model.h"
 #include "app_test_platform.h"
 
-#include <optional>
-#include <string>
-#include <vector>
-
 namespace halomark {
 namespace {
 

@@ -8,15 +8,7 @@
 
 #include "desktop.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
 #include <map>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace halomark::e2e {
 
@@ -36,7 +28,6 @@ inline constexpr int kRightDesktopSampleX = 1580;
 enum class MenuEntry
 {
     highlight = 2,
-    rangeSelection = 3,
     locatorKey = 4,
     launchAtLogin = 5,
     language = 6,

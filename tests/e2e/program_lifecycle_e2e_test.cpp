@@ -1,17 +1,38 @@
-// The program's life as the desktop sees it: its command line, which needs no server; one
-// program per display; launch at login as an autostart entry; a language chosen in the menu
-// that renames every item and outlives the program; and ends by SIGINT and by Ctrl+Q in the
-// open menu that are clean exits, taking every window with them.
+// The program's life as the desktop sees it: its command line and its commands with no program
+// running, which need no server; one program per display; launch at login as an autostart
+// entry; commands from outside, over the desktop's session bus, that do what the tap and the
+// menu do; the chosen locator key tapping on its own; a language chosen in the menu that
+// renames every item and outlives the program; and ends by the quit command and by Ctrl+Q in
+// the open menu that are clean exits, taking every window with them.
 #include "end_to_end_test.h"
-
-#include <csignal>
 
 namespace halomark::e2e {
 namespace {
 
-using ProgramLifecycleTest = EndToEndTest;
+class ProgramLifecycleTest : public EndToEndTest
+{
+protected:
+    // Runs `halomark` with the arguments; true when it exited with the code.
+    bool command(const std::vector<std::string>& arguments, int code = 0)
+    {
+        const auto process = startAnother("command", arguments);
+        const bool exited = exitedWith(process->waitForExit(5s), code);
+        said = process->log() + process->errors();
+        return exited;
+    }
+    bool ringAtPointer(std::chrono::milliseconds within)
+    {
+        const bool shown = ringAppears(x, y, isWhiteStroke, within);
+        EXPECT_TRUE(waitUntil([&] { return monitorPanels().empty(); }, 2s));
+        return shown;
+    }
 
-TEST_F(ProgramLifecycleTest, VersionHelpAndAMissingDisplayNeedNoServer)
+    std::string said; // what the last command printed
+    int x = 0;
+    int y = 0;
+};
+
+TEST_F(ProgramLifecycleTest, VersionHelpCommandsAndAMissingDisplayNeedNoServer)
 {
     struct Case
     {
@@ -22,11 +43,14 @@ TEST_F(ProgramLifecycleTest, VersionHelpAndAMissingDisplayNeedNoServer)
         std::string text;
     };
     // A display nobody serves has a lock of its own, so the desktop's programs do not answer.
+    // A command with no program running fails plainly and starts none.
     const Case cases[] = {
         {{"--version"}, "", 0, false, "halomark "},
         {{"--help"}, "", 0, false, "Usage: "},
         {{"--frobnicate"}, "", 2, true, "unknown option '--frobnicate'"},
         {{}, ":4711", 1, true, "cannot connect to the X display ':4711'"},
+        {{"status"}, "", 1, true, "halomark: Halomark is not running\n"},
+        {{"highlight", "maybe"}, "", 2, true, "Usage:"},
     };
     for (const Case& c : cases) {
         const std::string call = c.arguments.empty() ? "DISPLAY=" + c.display : c.arguments[0];
@@ -40,9 +64,16 @@ TEST_F(ProgramLifecycleTest, VersionHelpAndAMissingDisplayNeedNoServer)
     }
 }
 
-TEST_F(ProgramLifecycleTest, OneProgramPerDisplayWhoseChoicesOutliveItAndWhichEndsCleanly)
+TEST_F(ProgramLifecycleTest, OneProgramPerDisplayDrivenByMenuAndCommandsWhoseChoicesOutliveIt)
 {
+    ASSERT_NO_FATAL_FAILURE(useCompositor(true));
+    BlueTerminal& terminal = addTerminal("e2e-commands", kLeftTerminalX, kTerminalY);
+    ASSERT_TRUE(terminal.activate());
+    x = terminal.clientArea()->x + 200;
+    y = terminal.clientArea()->y + 150;
+    ASSERT_TRUE(movePointer(x, y));
     ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_TRUE(waitUntil([&] { return leftVeils().size() == 1; }, 5s));
     const auto second = startAnother("second");
     EXPECT_TRUE(exitedWith(second->waitForExit(10s), 1)) << "the second program did not fail";
     EXPECT_NE(second->errors().find("already running on this display (process " +
@@ -74,8 +105,40 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayWhoseChoicesOutliveItAndWhichEn
     EXPECT_TRUE(japanese.area != english.area || japanese.differingPixels(english) > 0)
         << "the menu reads as before";
 
-    ASSERT_TRUE(halomark->sendSignal(SIGINT));
-    expectCleanExit("SIGINT");
+    // Right Ctrl, the second locator key: locate rings the pointer with no key pressed, Right
+    // Ctrl alone does too (pressed by its keycode: xdotool adds Control_L to the name), and
+    // Super alone no longer does.
+    ASSERT_TRUE(choose(MenuEntry::locatorKey, 2));
+    EXPECT_EQ(setting("Halomark.locatorKey"), "\"rightControl\"");
+    ASSERT_TRUE(movePointer(x, y));
+    ASSERT_TRUE(command({"locate"}));
+    EXPECT_TRUE(ringAtPointer(1s)) << "no ring after locate";
+    ASSERT_TRUE(input.pressKey("105"));
+    hold(80ms);
+    ASSERT_TRUE(input.releaseKey("105"));
+    EXPECT_TRUE(ringAtPointer(1s)) << "no ring after a tap of Right Ctrl";
+    tapSuper();
+    EXPECT_FALSE(ringAtPointer(600ms)) << "a ring after a tap of Super";
+
+    // The highlight switched off removes the veil, is written and announced; status reports it.
+    SpawnedProcess signals({"dbus-monitor", "--session", "member='PropertiesChanged'"},
+                           config() / "signals.out");
+    ASSERT_TRUE(waitUntil([&] { return !signals.log().empty(); }));
+    ASSERT_TRUE(command({"highlight", "toggle"}));
+    EXPECT_TRUE(waitUntil([&] { return signals.log().find("\"Highlight\"") != std::string::npos; }))
+        << signals.log();
+    EXPECT_TRUE(waitUntil([&] { return leftVeils().empty(); }, 2s));
+    EXPECT_EQ(setting("Halomark.focusCueEnabled"), "false");
+    ASSERT_TRUE(command({"status"}));
+    EXPECT_EQ(said, "enabled: on\nhighlight: off\ncolor: defaultWhite\nlanguage: ja\n"
+                    "locator-key: rightControl\n");
+
+    // Switched off as a whole, locate shows nothing, as a tap would not.
+    ASSERT_TRUE(command({"off"}));
+    ASSERT_TRUE(command({"locate"}));
+    EXPECT_FALSE(ringAtPointer(600ms)) << "a ring while switched off";
+    ASSERT_TRUE(command({"quit"}));
+    expectCleanExit("quit");
 
     // Nothing of the ended program stands in the way of the next one, which shows the
     // Japanese menu again; Ctrl+Q in its open menu ends it.

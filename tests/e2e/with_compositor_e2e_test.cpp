@@ -1,9 +1,8 @@
 // One run of the program on a compositing desktop, walked as a person uses it: the veil follows
-// the active window over the monitor that holds it, with a clear hole at the window, steps aside
-// during a drag and covers both monitors for a window across them; a tap of Super alone rings
-// the pointer on the right monitor and Super with anything else does not; the tray menu
-// switches the highlight off and turns the cue red; Super and a drag draw a rectangle that
-// fades while clicks already pass through it, and nothing once the shortcut is switched off;
+// the active window over the monitor that holds it, with a clear hole at the window, and covers
+// both monitors for a window across them (the demo's check sees it step aside during a drag); a
+// tap of Super alone rings the pointer; the tray menu switches the highlight off and turns the
+// cue red; Super and a drag draw a rectangle that fades while clicks already pass through it;
 // Quit ends the program cleanly.
 #include "end_to_end_test.h"
 
@@ -101,21 +100,6 @@ TEST_F(WithCompositorTest, HighlightRingMenuAndSelectionFollowWhatAPersonDoes)
     }
     EXPECT_LE(slowest, 0.5) << "the slowest move of the hole";
 
-    // Dragging the active window by its title bar withdraws the veil until the release.
-    const PixelRect before = *left.frame();
-    ASSERT_TRUE(movePointer(before.x + 120, before.y + 10));
-    ASSERT_TRUE(input.pressButton(1));
-    for (int step = 0; step < 10; ++step) {
-        xdotool({"mousemove_relative", "--", "20", "12"});
-    }
-    ASSERT_TRUE(waitUntil([&] { return left.frame() && left.frame()->x > before.x + 100; }))
-        << "the window did not follow the drag";
-    EXPECT_TRUE(waitUntil([&] { return monitorClear(true) && overlays().empty(); }, 2s))
-        << "the veil stayed during the drag: " << picture(left);
-    ASSERT_TRUE(input.releaseButton(1));
-    ASSERT_TRUE(waitUntil([&] { return highlightOn(left, true); })) << picture(left);
-    EXPECT_NE(*left.frame(), before);
-
     // A window across both monitors veils both, with the hole across the seam.
     const auto moveLeftTerminal = [&](int x) {
         ASSERT_TRUE(right.activate());
@@ -180,22 +164,6 @@ TEST_F(WithCompositorTest, HighlightRingMenuAndSelectionFollowWhatAPersonDoes)
     EXPECT_LT(*panelGone, 1.6) << "the ring stayed too long after the release";
     EXPECT_EQ(screen->grab(square).differingPixels(unringed), 0);
 
-    // Super with another modifier, a focus-switch key, a letter (a shortcut such as Super+C)
-    // or a click is no tap; a plain tap afterwards still rings.
-    for (const std::string other : {"Shift_L", "Tab", "grave", "c", "click"}) {
-        ASSERT_TRUE(input.pressKey("Super_L"));
-        hold(80ms);
-        ASSERT_TRUE(other == "click" ? input.pressButton(1) : input.pressKey(other));
-        hold(80ms);
-        ASSERT_TRUE(other == "click" ? input.releaseButton(1) : input.releaseKey(other));
-        hold(80ms);
-        ASSERT_TRUE(input.releaseKey("Super_L"));
-        EXPECT_FALSE(ringAppears(x, y, isWhiteStroke, 600ms)) << "Super with " << other;
-    }
-    // The selection panel of the click fades first.
-    ASSERT_TRUE(waitUntil([&] { return monitorPanels().empty(); }));
-    ASSERT_NO_FATAL_FAILURE(tapSuper());
-    EXPECT_TRUE(ringAppears(x, y, isWhiteStroke, 1s)) << "no ring after the other presses";
     ASSERT_TRUE(waitUntil([&] { return monitorPanels().empty(); }));
 
     // The menu's highlight switch takes the veil away at once and is stored.
@@ -266,22 +234,6 @@ TEST_F(WithCompositorTest, HighlightRingMenuAndSelectionFollowWhatAPersonDoes)
     EXPECT_TRUE(waitUntil([&] { return right.pressesReceived() == presses + 1; }, 2s))
         << "the click did not reach the terminal below the fading rectangle";
     EXPECT_EQ(screen->grab(area).differingPixels(plain), 0);
-
-    // With the shortcut switched off (the fourth entry) the same drag shows nothing and
-    // reaches the terminal.
-    ASSERT_TRUE(choose(MenuEntry::rangeSelection, 4));
-    EXPECT_EQ(setting("Halomark.rangeSelectionShortcut"), "\"disabled\"");
-    ASSERT_TRUE(movePointer(fromX, fromY));
-    ASSERT_TRUE(input.pressKey("Super_L"));
-    hold(80ms);
-    ASSERT_NO_FATAL_FAILURE(dragTo(toX, toY));
-    ASSERT_TRUE(input.releaseButton(1));
-    ASSERT_TRUE(input.releaseKey("Super_L"));
-    EXPECT_FALSE(waitUntil(
-        [&] { return !monitorPanels().empty() || screen->grab(area).differingPixels(plain) != 0; },
-        600ms))
-        << "a disabled shortcut drew something";
-    EXPECT_EQ(right.pressesReceived(), presses + 2) << "the press did not reach the terminal";
 
     ASSERT_TRUE(choose(MenuEntry::quit));
     expectCleanExit("Quit");

@@ -1,12 +1,8 @@
 #include "../app/app_test_platform.h"
 #include "localization/localization_manager.h"
 #include "localization/translation_tables.h"
-#include "sim/sim_settings_store.h"
-
-#include <gtest/gtest.h>
 
 #include <map>
-#include <string>
 #include <string_view>
 #include <vector>
 

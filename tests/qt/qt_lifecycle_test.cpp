@@ -20,7 +20,6 @@
 #include <fcntl.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace halomark::qt {
 namespace {
@@ -38,18 +37,16 @@ TEST(CommandLine, HelpWinsWhereverItStandsCommandsTakeTheirValuesAndTheFirstMist
         std::string error;
         Command command = Command::status;
     } cases[] = {
-        {{}, Action::run, ""},
+        // No arguments, locate and quit are run by the end-to-end tests.
         {{"-v"}, Action::showVersion, ""},
         {{"-h"}, Action::showHelp, ""},
         {{"--bogus", "--help"}, Action::showHelp, ""},
         {{"--version", "--help"}, Action::showHelp, ""},
         {{"--version", "--verbose"}, Action::reject, "unknown option '--verbose'"},
         {{"now", "--later"}, Action::reject, "unknown command 'now'"},
-        {{"locate"}, Action::sendCommand, "", Command::locate},
         {{"on"}, Action::sendCommand, "", Command::enable},
         {{"off"}, Action::sendCommand, "", Command::disable},
         {{"toggle"}, Action::sendCommand, "", Command::toggle},
-        {{"quit"}, Action::sendCommand, "", Command::quit},
         {{"status", "--help"}, Action::showHelp, ""},
         {{"highlight", "on"}, Action::sendCommand, "", Command::highlightOn},
         {{"highlight", "off"}, Action::sendCommand, "", Command::highlightOff},
