@@ -121,7 +121,7 @@ std::span<const TranslationEntry> incompleteTables(Language language)
     return language == Language::en ? english : std::span<const TranslationEntry>{};
 }
 
-TEST(LocalizationManager, MissingTextsFallBackToEnglishThenToTheKeyNameAsDoNamesThatAreNoKey)
+TEST(LocalizationManager, MissingTextsFallBackToEnglishThenTheKeyNameAndMenuTitlesStayNative)
 {
     sim::SimSettingsStore store;
     LocalizationManager manager(store, prefers({"ja-JP"}), &incompleteTables);
@@ -135,17 +135,12 @@ TEST(LocalizationManager, MissingTextsFallBackToEnglishThenToTheKeyNameAsDoNames
     manager.setSelectedLanguage(Language::fr);
     EXPECT_EQ(manager.string("drag"), "Drag");
     EXPECT_EQ(manager.string("close"), "close");
-}
 
-TEST(LocalizationManager, MenuTitlesAndTextsThatAppearSideBySide)
-{
-    sim::SimSettingsStore store;
-    LocalizationManager manager(store, prefers({"ja-JP"}));
     // The language menu: the system entry is translated, the others keep their own names.
-    EXPECT_EQ(manager.menuTitle(Language::system), "システム設定に合わせる");
-    manager.setSelectedLanguage(Language::de);
-    EXPECT_EQ(manager.menuTitle(Language::system), "Systemeinstellung verwenden");
-    EXPECT_EQ(manager.menuTitle(Language::ja), "日本語");
+    LocalizationManager german(store, prefers({"de-DE"}));
+    german.setSelectedLanguage(Language::system);
+    EXPECT_EQ(german.menuTitle(Language::system), "Systemeinstellung verwenden");
+    EXPECT_EQ(german.menuTitle(Language::ja), "日本語");
     for (Language language : allLanguages) {
         EXPECT_EQ(languageFromRawValue(rawValue(language)), language);
         EXPECT_EQ(nativeName(language).has_value(), language != Language::system);
@@ -179,7 +174,7 @@ std::vector<bool> paragraphShape(std::string_view text)
     return empty;
 }
 
-TEST(TranslationTables, EveryLanguageHoldsEveryKeyOnceInKeyOrderWithNamesThatReadBack)
+TEST(TranslationTables, EveryLanguageHoldsEveryKeyOnceInOrderWithTheEnglishParagraphsAndSigns)
 {
     EXPECT_TRUE(translationTable(Language::system).empty());
     ASSERT_EQ(keyCount, 45u);
@@ -199,10 +194,8 @@ TEST(TranslationTables, EveryLanguageHoldsEveryKeyOnceInKeyOrderWithNamesThatRea
         EXPECT_EQ(keyFromRawValue(rawValue(key)), key);
     }
     EXPECT_EQ(keyFromRawValue("OK"), std::nullopt);
-}
 
-TEST(TranslationTables, LongTextsKeepTheEnglishParagraphsAndTheProductName)
-{
+    // Long texts keep the English paragraphs and the product name.
     for (Key key : {Key::howToUseMessage, Key::aboutMessage, Key::privacyPolicyMessage}) {
         const auto english = linesOf(textOf(Language::en, key));
         for (Language language : tabled) {
@@ -221,10 +214,7 @@ TEST(TranslationTables, LongTextsKeepTheEnglishParagraphsAndTheProductName)
     }
     EXPECT_EQ(linesOf(textOf(Language::en, Key::howToUseMessage)).size(), 17u);
     EXPECT_EQ(linesOf(textOf(Language::en, Key::privacyPolicyMessage)).size(), 7u);
-}
 
-TEST(TranslationTables, TypographicCharactersStandWhereTheTextsNeedThem)
-{
     for (Language language : tabled) {
         // The ellipsis character, and full-width parentheses in Japanese and Chinese only.
         const bool fullWidth = language == Language::ja || language == Language::zhHans ||
