@@ -1,10 +1,10 @@
 // Without a compositor a translucent window would show as an opaque sheet. On such a desktop
-// the highlight, the tap's ring and a range selection must leave the rest of the screen as it
-// was: only their own strokes change pixels. A compositor starting while the program runs makes
-// the veil translucent again, and SIGTERM with a ring on its way is a clean exit.
+// the highlight and the tap's ring must leave the rest of the screen as it was: only their own
+// strokes change pixels (the Qt adapter's desktop test drags a range selection there). A
+// compositor starting while the program runs makes the veil translucent again, and SIGTERM with
+// a ring on its way is a clean exit.
 #include "end_to_end_test.h"
 
-#include <algorithm>
 #include <csignal>
 
 namespace halomark::e2e {
@@ -42,27 +42,6 @@ TEST_F(WithoutCompositorTest, OnlyStrokesShowUntilACompositorStartsAndSigtermEnd
     EXPECT_TRUE(ringAppears(x, y, isRedStroke, 2s)) << "no ring";
     EXPECT_TRUE(restVisible()) << changedPixels() << " pixels changed";
     ASSERT_TRUE(waitUntil([&] { return monitorPanels().empty(); }));
-
-    // A selection: armed, it shows nothing; drawn, only its outline.
-    const Image highlightOnly = screen->grab(kLeftUsableArea);
-    ASSERT_TRUE(movePointer(x - 100, y - 60));
-    ASSERT_TRUE(input.pressKey("Super_L"));
-    hold(150ms);
-    EXPECT_EQ(screen->grab(kLeftUsableArea).differingPixels(highlightOnly), 0);
-    ASSERT_NO_FATAL_FAILURE(dragTo(x + 100, y + 60, 5));
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            const Image now = screen->grab({x, y - 61, 1, 3});
-            return std::any_of(now.pixels.begin(), now.pixels.end(), isRedStroke);
-        },
-        2s))
-        << "no rectangle";
-    EXPECT_TRUE(restVisible()) << changedPixels() << " pixels changed";
-    ASSERT_TRUE(input.releaseButton(1));
-    ASSERT_TRUE(input.releaseKey("Super_L"));
-    EXPECT_TRUE(waitUntil(
-        [&] { return screen->grab(kLeftUsableArea).differingPixels(highlightOnly) == 0; }, 4s))
-        << "the rectangle stayed";
 
     // A compositor starting now turns the band into a translucent veil over the monitor.
     ASSERT_TRUE(desktopScript("compositor-start"));

@@ -331,8 +331,9 @@ TEST_F(FocusCueOverlayControllerTest, TheWindowSizeAndOverlapThresholdsAreInclus
     EXPECT_EQ(hole(2), Rect(0, 300, 41, 300));
 }
 
-TEST_F(FocusCueOverlayControllerTest, ARepeatedShowChangesNoHoleAndOnlyOrdersTheVeilsFront)
+TEST_F(FocusCueOverlayControllerTest, ARepeatedShowOrHideChangesNoHoleAndOnlyOrdersTheVeils)
 {
+    controller.hide(); // nothing to hide yet
     controller.show(acrossBoth);
     auto first = panel(1);
     auto second = panel(2);
@@ -362,6 +363,21 @@ TEST_F(FocusCueOverlayControllerTest, ARepeatedShowChangesNoHoleAndOnlyOrdersThe
         draws += frame.minX() == 200.0625 ? 0 : 1;
         EXPECT_EQ(first->displayCount(), draws) << ::testing::PrintToString(frame);
     }
+
+    // Hidden, every veil is out and the internal steps show nothing; the next show reuses the
+    // panels and, the holes kept, draws nothing again.
+    controller.show(acrossBoth);
+    draws = first->displayCount();
+    controller.hide();
+    EXPECT_EQ(std::tuple(controller.activeWindowFrame(), first->calls().back(),
+                         second->calls().back(), factory.frontToBack().size()),
+              std::tuple(std::nullopt, "orderOut", "orderOut", 0u));
+    controller.updateHoles();
+    EXPECT_TRUE(factory.frontToBack().empty());
+    controller.show(acrossBoth);
+    EXPECT_EQ(
+        std::tuple(factory.createdCount(), panel(1), factory.frontToBack(), first->displayCount()),
+        std::tuple(2, first, Panels{second, first}, draws));
 }
 
 TEST_F(FocusCueOverlayControllerTest, PanelsFollowTheDisplaysAndTheirUsableAreasAtTheNextShow)
@@ -405,26 +421,6 @@ TEST_F(FocusCueOverlayControllerTest, PanelsFollowTheDisplaysAndTheirUsableAreas
     EXPECT_EQ(
         std::tuple(controller.overlays().count(3), replug->frame(), replug->isVisible(), hole(2)),
         std::tuple(0u, Rect(1440, 0, 1920, 1056), true, Rect(0, 300, 200, 300)));
-}
-
-TEST_F(FocusCueOverlayControllerTest, HideOrdersEveryVeilOutAndTheNextShowReusesThePanels)
-{
-    controller.hide(); // nothing to hide yet
-    controller.show(acrossBoth);
-    auto first = panel(1);
-    auto second = panel(2);
-    controller.hide();
-    EXPECT_EQ(std::tuple(controller.activeWindowFrame(), first->calls().back(),
-                         second->calls().back(), factory.frontToBack().size()),
-              std::tuple(std::nullopt, "orderOut", "orderOut", 0u));
-    controller.updateHoles(); // while hidden the internal steps show nothing
-    EXPECT_TRUE(factory.frontToBack().empty());
-
-    controller.show(acrossBoth);
-    // The holes were kept: nothing drawn again.
-    EXPECT_EQ(
-        std::tuple(factory.createdCount(), panel(1), factory.frontToBack(), first->displayCount()),
-        std::tuple(2, first, Panels{second, first}, 1));
 }
 
 } // namespace

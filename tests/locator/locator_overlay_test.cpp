@@ -128,7 +128,8 @@ TEST_F(RingAnimationViewTest, TwoRingsShrinkAndFadeTogetherAndGo086LaterJustBefo
         std::tuple(Color::whiteColor().withAlpha(0.82), system_colors::red().withAlpha(0.96)));
     const auto& rings = view->generatedLayers();
     ASSERT_EQ(rings.size(), 2u);
-    EXPECT_EQ(view->layer()->sublayers(), (std::vector{rings[0], rings[1]})); // outline below
+    EXPECT_EQ(view->layer()->sublayers(),
+              (std::vector<std::shared_ptr<Layer>>{rings[0], rings[1]})); // outline below
     EXPECT_EQ(std::tuple(rings[0]->strokeColor, rings[0]->lineWidth, rings[1]->strokeColor,
                          rings[1]->lineWidth),
               std::tuple(Color::blackColor().withAlpha(0.82), 4.4,
