@@ -172,7 +172,7 @@ TEST(QtTerminationSignals, SignalsArriveOnTheLoopInOrderAndTheFormerHandlersCome
     ::sigaction(SIGTERM, &original, nullptr);
 }
 
-TEST(QtMainLoop, WorkRunsOnALaterTurnInPostingOrderByDeadlineNeverEarlyAndOnlyOnce)
+TEST(QtMainLoop, WorkRunsLaterInOrderNeverEarlyOnceAndTimersStopForGoodAndTickInMenus)
 {
     QtMainLoop loop;
     std::vector<std::string> order;
@@ -219,11 +219,8 @@ TEST(QtMainLoop, WorkRunsOnALaterTurnInPostingOrderByDeadlineNeverEarlyAndOnlyOn
     EXPECT_GE(ranAt[3], 0.0209 - 0.0005);
     EXPECT_GE(ranAt[4], 0.06 - 0.0005);
     EXPECT_EQ(runs, 1);
-}
 
-TEST(QtMainLoop, RepeatingTimersStopForGoodAndTickInsideAMenusLoop)
-{
-    QtMainLoop loop;
+    // Repeating timers stop for good and tick inside a menu's loop.
     int invalidatedTicks = 0;
     auto invalidated = loop.scheduleRepeating(0.005, [&] { ++invalidatedTicks; });
     int destroyedTicks = 0;
