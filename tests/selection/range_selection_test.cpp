@@ -1,6 +1,5 @@
 #include "selection/range_selection_capture_view.h"
 #include "selection/range_selection_overlay_controller.h"
-#include "selection/range_selection_shortcut.h"
 #include "sim/sim_canvas.h"
 #include "sim/sim_input_state.h"
 #include "sim/sim_main_loop.h"
@@ -161,17 +160,6 @@ TEST_F(RangeSelectionCaptureViewTest, ASelectionHiddenDuringAPressStaysHiddenAnd
 
 using sim::SimPanel;
 using sim::SimScreenList;
-
-// The raw values are read and written with the settings (the app model's tests).
-TEST(RangeSelectionShortcut, CompanionFlagsMustMatchExactly)
-{
-    using enum RangeSelectionShortcut;
-    namespace f = event_flags;
-    EXPECT_TRUE(isShortcutHeld(controlCommand, f::control) && isShortcutHeld(command, 0));
-    EXPECT_FALSE(isShortcutHeld(controlCommand, f::control | f::shift) ||
-                 isShortcutHeld(command, f::option) || isShortcutHeld(optionCommand, f::control) ||
-                 isShortcutHeld(disabled, 0));
-}
 
 class RangeSelectionOverlayControllerTest : public ::testing::Test
 {
