@@ -158,17 +158,6 @@ std::vector<std::uint32_t> managedWindows(XcbConnection& connection)
     return cardinals(connection, connection.root(), "_NET_CLIENT_LIST_STACKING");
 }
 
-std::optional<xcb_window_t> managedWindowOf(XcbConnection& connection, ProcessIdentifier pid)
-{
-    for (std::uint32_t window : managedWindows(connection)) {
-        if (cardinals(connection, window, "_NET_WM_PID") ==
-            std::vector{static_cast<std::uint32_t>(pid)}) {
-            return window;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<std::pair<std::uint16_t, std::uint16_t>> clientSize(XcbConnection& connection,
                                                                   xcb_window_t window)
 {
@@ -328,6 +317,18 @@ bool movePointer(int x, int y)
 }
 
 namespace {
+
+// The window that the window manager manages for a process, once it has mapped it.
+std::optional<xcb_window_t> managedWindowOf(XcbConnection& connection, ProcessIdentifier pid)
+{
+    for (std::uint32_t window : managedWindows(connection)) {
+        if (cardinals(connection, window, "_NET_WM_PID") ==
+            std::vector{static_cast<std::uint32_t>(pid)}) {
+            return window;
+        }
+    }
+    return std::nullopt;
+}
 
 void setAtoms(XcbConnection& connection, xcb_window_t window, const std::string& property,
               const std::vector<std::string>& names)

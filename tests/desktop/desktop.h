@@ -88,8 +88,7 @@ using x11::PixelRect;
 // The desktop's two monitors side by side and the tint2 panel along the bottom of the left one.
 inline constexpr PixelRect kLeftMonitor{0, 0, 1280, 800};
 inline constexpr PixelRect kRightMonitor{1280, 0, 1280, 800};
-inline constexpr int kPanelHeight = 30;
-inline constexpr PixelRect kLeftUsableArea{0, 0, 1280, 800 - kPanelHeight};
+inline constexpr PixelRect kLeftUsableArea{0, 0, 1280, 800 - 30}; // above the panel
 
 struct Rgb
 {
@@ -135,8 +134,6 @@ std::vector<std::uint32_t> cardinals(XcbConnection& connection, xcb_window_t win
                                      const std::string& property);
 // The managed windows as the window manager lists them, bottom to top.
 std::vector<std::uint32_t> managedWindows(XcbConnection& connection);
-// The window that the window manager manages for a process, once it has mapped it.
-std::optional<xcb_window_t> managedWindowOf(XcbConnection& connection, ProcessIdentifier pid);
 // The size of a window's client area, read directly.
 std::optional<std::pair<std::uint16_t, std::uint16_t>> clientSize(XcbConnection& connection,
                                                                   xcb_window_t window);

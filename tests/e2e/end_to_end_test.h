@@ -125,12 +125,6 @@ protected:
 
     // Opens the tray menu with a click on the icon and waits until it is painted.
     bool openMenu();
-    bool closeMenus()
-    {
-        // The right monitor's bare desktop is far from the tray's menus.
-        clickAt(kRightMonitor.x + 300, kRightMonitor.bottom() - 100);
-        return waitUntil([&] { return menus().empty(); });
-    }
     // Opens the tray menu and chooses the entry, or the entry at the given position (from 1) of
     // its submenu, with the keys, and waits until every menu has closed.
     bool choose(MenuEntry entry, int submenuPosition = 0);
