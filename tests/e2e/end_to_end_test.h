@@ -80,7 +80,7 @@ protected:
         waitForSettledScreen();
     }
     // Waits until the area (the whole screen) has stopped changing and gives its picture.
-    Image waitForSettledScreen(std::optional<PixelRect> area = {}, bool expectSettled = true);
+    Image waitForSettledScreen(std::optional<PixelRect> area = {});
     BlueTerminal& addTerminal(const std::string& title, int x, int y)
     {
         terminals.push_back(std::make_unique<BlueTerminal>(*screen, folder, title, x, y));
@@ -128,8 +128,6 @@ protected:
     // Opens the tray menu and chooses the entry, or the entry at the given position (from 1) of
     // its submenu, with the keys, and waits until every menu has closed.
     bool choose(MenuEntry entry, int submenuPosition = 0);
-    // The first open menu's settled picture, opened and closed again.
-    Image menuPicture();
 
     std::filesystem::path settingsFile() const { return config() / "halomark" / "settings.json"; }
     std::filesystem::path autostartEntry() const

