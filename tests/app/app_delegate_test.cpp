@@ -43,6 +43,15 @@ TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemWithItsMenuAndStarts
     launch();
     EXPECT_EQ(statusItem().simButton(), nullptr);
     EXPECT_EQ(items().size(), 14u);
+
+    // The shared instances are used unless others are given; they outlive this test, so their
+    // store must too.
+    static app_test::SimulatedPlatform shared;
+    auto withShared = std::make_shared<AppDelegate>(shared.platform);
+    EXPECT_EQ(withShared->localization,
+              LocalizationManager::shared(shared.settings, [] { return Strings{}; }));
+    EXPECT_EQ(withShared->appearanceSettings, AppearanceSettings::shared(shared.settings));
+    EXPECT_NE(delegate->localization, withShared->localization);
 }
 
 TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoiceIsStoredOnce)
@@ -215,18 +224,6 @@ TEST_F(AppDelegateTest, DisplayChangesRefreshTheHighlightOnlyWhileBothSwitchesAr
     delegate->appModel->setEnabled(true);
     sim.application.terminate();
     EXPECT_EQ(lookups(false), 0);
-}
-
-TEST_F(AppDelegateTest, TheSharedInstancesAreUsedUnlessOthersAreGiven)
-{
-    // The shared instances outlive this test, so their store must too.
-    static app_test::SimulatedPlatform shared;
-    auto withShared = std::make_shared<AppDelegate>(shared.platform);
-    EXPECT_EQ(withShared->localization,
-              LocalizationManager::shared(shared.settings, [] { return Strings{}; }));
-    EXPECT_EQ(withShared->appearanceSettings, AppearanceSettings::shared(shared.settings));
-    launch();
-    EXPECT_NE(delegate->localization, withShared->localization);
 }
 
 TEST_F(AppDelegateTest, ADesktopTakingSuperIsToldOnceAndTheLocatorKeyIsChosenStoredAndTapped)

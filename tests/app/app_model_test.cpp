@@ -164,7 +164,7 @@ TEST_F(AppModelTest, TheEndOfAFocusSwitchForcesALookupOnlyWhileBothSwitchesAreOn
     EXPECT_EQ(sim.onScreen(), "veil");
 }
 
-TEST_F(AppModelTest, TheStartOfASelectionCancelsAPendingTapAtOnce)
+TEST_F(AppModelTest, ASelectionCancelsAPendingTapAndAShortcutChangeEndsItAndIsStored)
 {
     makeModel().start();
     sim.input.pressKey(key_codes::leftCommand);
@@ -176,14 +176,12 @@ TEST_F(AppModelTest, TheStartOfASelectionCancelsAPendingTapAtOnce)
     EXPECT_FALSE(model->monitor->hasPendingTap());
     sim.wait(0.1);
     EXPECT_EQ(sim.onScreen(), "veil");
-}
 
-TEST_F(AppModelTest, ChangingTheShortcutDismissesAnOpenSelectionAndIsStoredEvenWhileDisabled)
-{
-    makeModel().rangeSelectionOverlayController->beginSelection();
+    // Changing the shortcut dismisses an open selection and is stored, even while disabled.
+    model->rangeSelectionOverlayController->beginSelection();
     sim.settings.clearWrites();
     model->setRangeSelectionShortcut(Shortcut::command); // the current one
-    EXPECT_EQ(sim.onScreen(), "selection");
+    EXPECT_EQ(sim.onScreen(), "selection veil");
 
     model->setEnabled(false);
     model->rangeSelectionOverlayController->beginSelection();

@@ -164,7 +164,8 @@ bool EndToEndTest::openMenu()
 {
     const auto icon = trayIcon();
     // Mapped, then painted: a menu's first showing takes a moment to draw its items.
-    return icon && clickAt(icon->x + icon->width / 2, icon->y + icon->height / 2) &&
+    return icon && movePointer(icon->x + icon->width / 2, icon->y + icon->height / 2) &&
+           xdotool({"click", "1"}) &&
            waitUntil(
                [&] {
                    const auto open = menus();

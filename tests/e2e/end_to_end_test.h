@@ -60,10 +60,6 @@ inline const auto isRedStroke = [](const Rgb& c) {
     return c.red > 180 && c.red - c.green > 90 && c.red - c.blue > 90;
 };
 
-inline const auto clickAt = [](int x, int y) {
-    return movePointer(x, y) && xdotool({"click", "1"});
-};
-
 class EndToEndTest : public ::testing::Test
 {
 protected:
