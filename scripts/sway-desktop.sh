@@ -121,7 +121,7 @@ stop_process() {
 # it; one that outlived it is found by the desktop's runtime folder in its environment.
 stop_strays() {
     local file pid command
-    for file in $(grep -lzxF "XDG_RUNTIME_DIR=$state/runtime" /proc/[0-9]*/environ 2>/dev/null); do
+    while IFS= read -r file; do
         pid=${file#/proc/}
         pid=${pid%/environ}
         command=$(cat "/proc/$pid/comm" 2>/dev/null) || continue
@@ -131,7 +131,7 @@ stop_strays() {
             kill -TERM "$pid" 2>/dev/null || true
             ;;
         esac
-    done
+    done < <(grep -lzxF "XDG_RUNTIME_DIR=$state/runtime" /proc/[0-9]*/environ 2>/dev/null)
 }
 
 stop_all() {
@@ -209,7 +209,7 @@ start() {
     stop_all
     "$repo/scripts/install-deps.sh"
     mkdir -p "$state"
-    rm -rf "$state/runtime" "$state/home"
+    rm -rf "${state:?}/runtime" "${state:?}/home"
     mkdir -p "$state/runtime" "$state/home"
     chmod 700 "$state/runtime" "$state/home"
     if [[ $(id -u) -eq 0 ]]; then
