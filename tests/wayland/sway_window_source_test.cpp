@@ -185,6 +185,11 @@ TEST(SwayWindowSource, FollowsFocusNewClosedAndMovedWindowsAsTheTreeDoes)
     const auto split = ports.windowServer.windowDescription(std::stoul(left));
     ASSERT_TRUE(split);
     EXPECT_LT(*std::get<RecordBounds>(*split->bounds).width, 1280);
+    // Floating, it is listed first, in the layer kept above the tiled windows.
+    ASSERT_TRUE(swaymsg("[con_id=" + added + "] floating enable, resize set 600 400"));
+    expectAsTree("the new window floating", added);
+    const auto list = ports.windowServer.copyWindowList(window_list_options::onScreenOnly, 0);
+    EXPECT_EQ(std::get<RecordNumber>(*list->front().layer).integerValue(), 3);
 
     ASSERT_TRUE(swaymsg("[con_id=" + added + "] kill"));
     for (int tries = 0; tries < 100 && ports.windowServer.windowDescription(std::stoul(added));
