@@ -15,15 +15,22 @@ packages=(
     # The private desktop the adapter tests run on (scripts/xvfb-desktop.sh).
     xvfb xauth dbus openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils imagemagick
     fonts-dejavu-core
+    # The Wayland adapter and its private headless sway desktop (scripts/sway-desktop.sh).
+    libwayland-dev wayland-protocols nlohmann-json3-dev sway grim wtype foot
     # The screen recorder of the demo (scripts/demo.sh).
     python3
     # The Debian package and its checks (tests/package).
     dpkg-dev desktop-file-utils appstream lintian
 )
 
+# One query for all of them: the desktop scripts run this before every test desktop starts.
+declare -A installed=()
+while read -r package status; do
+    [[ $status == "install ok installed" ]] && installed[$package]=1
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if [[ -z ${installed[$package]:-} ]]; then
         missing+=("$package")
     fi
 done
