@@ -1,5 +1,7 @@
 // The platform model the core shares: paths, timing curves, animations and layers; screens,
-// panel configurations, settings, colours and identifiers.
+// panel configurations, the panels' stacking order and alpha fades, settings, colours and
+// identifiers.
+#include "platform/alpha_fade.h"
 #include "platform/color.h"
 #include "platform/panel_configuration.h"
 #include "platform/path.h"
@@ -7,6 +9,8 @@
 #include "platform/timing_function.h"
 #include "platform/uuid.h"
 #include "sim/sim_canvas.h"
+#include "sim/sim_main_loop.h"
+#include "sim/sim_panel.h"
 #include "sim/sim_screen_list.h"
 #include "sim/sim_settings_store.h"
 
@@ -248,6 +252,46 @@ TEST(PanelConfiguration, RingsAndSelectionsCoverTheFrameVeilsTheUsableAreaNoneIs
                              c.opaque || c.hasShadow || c.hidesOnDeactivate),
                   std::tuple(3u, 128u, 337u, false));
     }
+}
+
+TEST(PanelStackAndAlphaFade, PanelsStackByLevelThenRecencyAndFadesFollowTheirCurve)
+{
+    sim::SimMainLoop loop;
+    sim::SimPanelFactory factory(loop);
+    std::vector<std::shared_ptr<Panel>> p; // numbers 0 to 2 at levels 2, 1 and 2
+    for (PanelConfiguration c; const int level : {2, 1, 2}) {
+        c.level = level;
+        p.push_back(factory.makePanel(c));
+    }
+    const auto order = [&] {
+        std::vector<int> numbers;
+        for (const auto& panel : factory.frontToBack()) {
+            numbers.push_back(panel->number());
+        }
+        return numbers;
+    };
+    p[0]->orderFrontRegardless();
+    p[1]->orderFrontRegardless(); // a lower level stays below, though ordered last
+    p[2]->orderFrontRegardless(); // the same level: in front
+    EXPECT_EQ(order(), (std::vector{2, 0, 1}));
+    p[0]->orderFrontRegardless();
+    p[1]->setLevel(3); // to the front of its new level
+    EXPECT_EQ(order(), (std::vector{1, 0, 2}));
+    p[2]->orderOut();
+    p[2]->setLevel(9); // a panel ordered out stays out
+    EXPECT_EQ(order(), (std::vector{1, 0}));
+    p[2]->orderFrontRegardless();
+    p[0].reset(); // a released panel leaves the order
+    EXPECT_EQ(order(), (std::vector{2, 1}));
+
+    // From 0.2 to 1 over 0.5 s from t = 2 along ease-in; and a fade without duration.
+    const AlphaFade fade{0.2, 1, 2, 0.5, TimingFunction::easeIn()};
+    EXPECT_EQ(std::tuple(fade.valueAt(1.9), fade.valueAt(2.5), fade.valueAt(9),
+                         fade.isFinished(2.4), fade.isFinished(2.5)),
+              std::tuple(0.2, 1.0, 1.0, false, true));
+    EXPECT_NEAR(fade.valueAt(2.375), 0.2 + 0.8 * 0.6218618691748902, 1e-9);
+    const AlphaFade instant{0, 0.3, 2, 0, TimingFunction::linear()};
+    EXPECT_EQ(std::tuple(instant.valueAt(1), instant.isFinished(1)), std::tuple(0.3, true));
 }
 
 TEST(SettingsStore, TypedReadsCoerceLikeThePlatform)
