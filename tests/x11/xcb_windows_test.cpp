@@ -5,9 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ostream>
 #include <utility>
 
 namespace halomark::x11 {
+
+// Failures show the facts, not their bytes.
+void PrintTo(const XcbWindowFacts& f, std::ostream* out)
+{
+    *out << f.window << ": " << f.frame.width << "x" << f.frame.height << "+" << f.frame.x << "+"
+         << f.frame.y << " pid " << f.pid.value_or(0) << " class "
+         << (f.windowClass ? f.windowClass->className : "-") << " id "
+         << f.applicationId.value_or("-") << " viewable " << f.isViewable << " type " << int(f.type)
+         << " above " << f.isAbove << " hidden " << f.isHidden << " desktop "
+         << f.desktop.value_or(0) << " opacity " << f.opacity.value_or(0) << "\n";
+}
+
 namespace {
 
 using namespace testing;
@@ -166,17 +179,13 @@ TEST_F(XcbWindowsTest, KeptFactsFollowEveryChangeBehindTheReadersBackAsAFreshRea
         return everything(*reader);
     };
     ASSERT_EQ(kept(), fresh());
-    // Nothing changed: a pass sends no request about any window.
-    const int roundTrips = reader->roundTripCount();
-    EXPECT_EQ(kept(), fresh());
-    EXPECT_EQ(reader->roundTripCount(), roundTrips);
 
     const auto restore = atEnd([] { sh("xdotool set_desktop 0 && xdotool set_num_desktops 1"); });
     const std::string idA = std::to_string(a->id()), idB = std::to_string(b->id());
     const auto setProperty = [](const std::string& id, const std::string& nameFormatValue) {
         return "xprop -id " + id + " -f " + nameFormatValue;
     };
-    for (const std::string& change : {
+    for (const std::string& change : std::vector<std::string>{
              "xdotool windowmove " + idA + " 420 260",
              "xdotool windowsize " + idA + " 333 222",
              "xdotool windowraise " + idA,
@@ -192,11 +201,23 @@ TEST_F(XcbWindowsTest, KeptFactsFollowEveryChangeBehindTheReadersBackAsAFreshRea
              setProperty(idA, "_NET_WM_PID 32c -set _NET_WM_PID 40023"),
              "xdotool windowminimize --sync " + idA,
              "xdotool windowactivate --sync " + idA,
+             "@frame",
              "destroy",
          }) {
         const auto before = fresh();
-        ASSERT_TRUE(change == "destroy" ? (a->destroy(), true) : sh(change + " >/dev/null 2>&1"))
-            << change;
+        if (change == "@frame") {
+            // The frame hidden by another client, which tells the window nothing.
+            xcb_connection_t* c = clients->raw();
+            const XcbReply<xcb_query_tree_reply_t> tree(
+                xcb_query_tree_reply(c, xcb_query_tree(c, a->id()), nullptr));
+            ASSERT_TRUE(tree);
+            xcb_unmap_window(c, tree->parent);
+            clients->flush();
+        } else if (change == "destroy") {
+            a->destroy();
+        } else {
+            ASSERT_TRUE(sh(change + " >/dev/null 2>&1")) << change;
+        }
         // Once the window manager has done all it does about the change.
         auto settled = fresh();
         ASSERT_TRUE(testing::waitUntil([&] {
