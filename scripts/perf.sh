@@ -13,7 +13,14 @@
 #   scripts/perf.sh [REPORT.md]      (default: build/perf/report.md)
 #
 # Settings through the environment: RUNS (3), IDLE_SECONDS (30), SETTLE_SECONDS (5),
-# RING_TAPS (20), VEIL_SWITCHES (20), FRAME_REPEATS (3), GROWTH_TAPS (1000).
+# RING_TAPS (20), VEIL_SWITCHES (20), FRAME_REPEATS (3), GROWTH_TAPS (1000), XTERMS (2: the
+# xterms open while measuring, the desktop's own two and more started here).
+#
+# MODE=idle measures only the idle CPU of halomark and of the X server, for each program of
+# PROGRAMS (label=path pairs, default "halomark=build/release/halomark") with each number of
+# xterms of XTERMS (a list, such as "2 100"), the programs taking turns within each run, and
+# prints one table of the medians.
+#
 # Progress goes to standard error.
 set -euo pipefail
 
@@ -28,6 +35,9 @@ ring_taps=${RING_TAPS:-20}
 veil_switches=${VEIL_SWITCHES:-20}
 frame_repeats=${FRAME_REPEATS:-3}
 growth_taps=${GROWTH_TAPS:-1000}
+mode=${MODE:-full}
+xterm_counts=${XTERMS:-2}
+programs=${PROGRAMS:-halomark=$repo/build/release/halomark}
 
 export HALOMARK_DESKTOP_STATE=$work/desktop
 log() { echo "perf: $*" >&2; }
@@ -46,6 +56,7 @@ results=$work/results.txt
 helper_pid=
 halomark_pid=
 config=
+xterm_pids=()
 stop_pid() {
     local pid=$1
     [[ -n $pid ]] || return 0
@@ -60,10 +71,38 @@ stop_pid() {
     wait "$pid" 2>/dev/null || true
 }
 cleanup() {
+    close_xterms 2
     stop_pid "$helper_pid"
     stop_pid "$halomark_pid"
     [[ -z $config ]] || rm -rf "$config"
     scripts/xvfb-desktop.sh stop || true
+}
+
+# The desktop has two xterms of its own; more are started (and stopped) to reach a number.
+open_xterms() {
+    local wanted=$1 index
+    for ((index = ${#xterm_pids[@]} + 2; index < wanted; index++)); do
+        xterm -T "halomark-perf-$index" \
+            -geometry "80x24+$((40 + (index % 40) * 50))+$((30 + (index % 12) * 40))" \
+            -e sleep 100000 </dev/null >/dev/null 2>&1 &
+        xterm_pids+=($!)
+    done
+    local deadline=$((SECONDS + 120))
+    until (($(xdotool search --onlyvisible --name '^halomark-perf-' 2>/dev/null | wc -l) >=
+        wanted - 2)); do
+        if ((SECONDS >= deadline)); then
+            log "the xterms did not all appear"
+            return 1
+        fi
+        sleep 0.5
+    done
+}
+close_xterms() {
+    local wanted=$1
+    while ((${#xterm_pids[@]} + 2 > wanted && ${#xterm_pids[@]} > 0)); do
+        stop_pid "${xterm_pids[-1]}"
+        unset 'xterm_pids[-1]'
+    done
 }
 trap cleanup EXIT
 
@@ -81,6 +120,7 @@ sleep "$settle_seconds"
 # halomark as a person starts it for the first time: a settings folder of its own, English, no
 # session bus (its icon docks in tint2's tray through the X protocol).
 start_halomark() {
+    local program=${1:-$program}
     xdotool windowactivate --sync "$HALOMARK_XTERM_LEFT" >/dev/null 2>&1 || true
     config=$(mktemp -d "$work/config.XXXXXX")
     XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb LANG=en_US.UTF-8 LANGUAGE=en LC_ALL=en_US.UTF-8 \
@@ -119,6 +159,55 @@ measure() {
     fi
 }
 
+# The idle cost of each program with each number of xterms, the programs taking turns.
+if [[ $mode == idle ]]; then
+    load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+    summary=$work/idle-summary.md
+    {
+        echo "| program | xterms | halomark CPU %, runs | median | X server extra %, runs | median |"
+        echo "|---|---:|---|---:|---|---:|"
+    } >"$summary"
+    for count in $xterm_counts; do
+        close_xterms "$count"
+        open_xterms "$count"
+        sleep "$settle_seconds"
+        for ((run = 1; run <= runs; run++)); do
+            log "$count xterms: run $run of $runs"
+            idle=(--server-pid "$server_pid" --compositor-pid "$compositor_pid" --seconds "$idle_seconds")
+            baseline=$("$perf" idle-cpu "${idle[@]}")
+            for entry in $programs; do
+                label=${entry%%=*}
+                echo "$baseline run=$run" >>"$work/idle-$label-$count.txt"
+                start_halomark "${entry#*=}"
+                line=$("$perf" idle-cpu --pid "$halomark_pid" --subject halomark "${idle[@]}")
+                log "$label, $count xterms, run $run: $line"
+                echo "$line run=$run" >>"$work/idle-$label-$count.txt"
+                stop_halomark
+            done
+        done
+        for entry in $programs; do
+            label=${entry%%=*}
+            table=$("$perf" report "$work/idle-$label-$count.txt")
+            row() { grep -F "| halomark: $1 |" <<<"$table" | head -n 1 | tr -d ' ' | cut -d'|' -f3-; }
+            own=$(row "its own CPU %")
+            extra=$(row "X server extra %")
+            echo "| $label | $count | $(cut -d'|' -f1-$((runs)) <<<"$own" | sed 's/|/, /g') | $(cut -d'|' -f$((runs + 1)) <<<"$own") | $(cut -d'|' -f1-$((runs)) <<<"$extra" | sed 's/|/, /g') | $(cut -d'|' -f$((runs + 1)) <<<"$extra") |" >>"$summary"
+            rm -f "$work/idle-$label-$count.txt"
+        done
+    done
+    {
+        echo "## Idle cost by the number of windows, measured $(date -u '+%Y-%m-%d %H:%M UTC') at $(git rev-parse --short HEAD)"
+        echo
+        echo "- Machine: $(nproc) cores; load average (1, 5, 15 min) before: $load_before; after: $(cut -d' ' -f1-3 /proc/loadavg)"
+        echo "- $runs runs; idle windows of $idle_seconds s; programs: $programs"
+        echo
+        cat "$summary"
+    } >"$report"
+    cat "$report"
+    exit 0
+fi
+
+open_xterms "$xterm_counts"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 for ((run = 1; run <= runs; run++)); do
     log "run $run of $runs"

@@ -4,10 +4,11 @@
 // on the desktop, with the medians of its three parts (the frontmost application, the window
 // list, the focused window). Run it on the test desktop:
 //   scripts/xvfb-desktop.sh run build/desktop/bench/x11/halomark_x11_benchmarks
-// Most of the time goes to the round trips and to the requests themselves (about 4 us each
-// on the machine this was written on), little to this code. The xterms beyond the desktop's own are
-// started here and stopped again. Each call is timed on its own; the median and 90th
-// percentile are reported as counters, since a shared machine makes the mean noisy.
+// Most of the time goes to the round trip of each turn, little to this code: on a desktop
+// where nothing changes the listed windows' facts are kept, so the number of windows barely
+// counts. The xterms beyond the desktop's own are started here and stopped again. Each call is
+// timed on its own; the median and 90th percentile are reported as counters, since a shared machine
+// makes the mean noisy.
 #include "focus/focus_cue_monitor.h"
 #include "focus/frontmost_window_resolver.h"
 #include "qt/qt_workspace.h"

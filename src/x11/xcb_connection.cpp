@@ -98,6 +98,27 @@ void XcbConnection::processQueuedEvents()
     deliverEvents(xcb_poll_for_queued_event);
 }
 
+void XcbConnection::previewQueuedEvents(XcbEventListener& listener)
+{
+    if (!isConnected()) {
+        return;
+    }
+    for (HeldEvent& one : held) {
+        if (std::find(one.seenBy.begin(), one.seenBy.end(), &listener) == one.seenBy.end()) {
+            one.seenBy.push_back(&listener);
+            listener.handleEvent(*one.event);
+        }
+    }
+    while (xcb_generic_event_t* raw = xcb_poll_for_queued_event(connection)) {
+        XcbReply<xcb_generic_event_t> event(raw);
+        if (event->response_type == 0) {
+            continue;
+        }
+        held.push_back(HeldEvent{std::move(event), {&listener}});
+        listener.handleEvent(*held.back().event);
+    }
+}
+
 void XcbConnection::deliverEvents(xcb_generic_event_t* (*next)(xcb_connection_t*))
 {
     if (!isConnected()) {
@@ -108,21 +129,32 @@ void XcbConnection::deliverEvents(xcb_generic_event_t* (*next)(xcb_connection_t*
     const auto stillListening = [this](XcbEventListener* listener) {
         return std::find(listeners.begin(), listeners.end(), listener) != listeners.end();
     };
+    const auto deliver = [&](const xcb_generic_event_t& event,
+                             const std::vector<XcbEventListener*>& seenBy) {
+        const auto current = listeners;
+        for (XcbEventListener* listener : current) {
+            if (stillListening(listener) &&
+                std::find(seenBy.begin(), seenBy.end(), listener) == seenBy.end()) {
+                listener->handleEvent(event);
+            }
+        }
+    };
     bool delivered = false;
+    // Those a preview took come first: they arrived before any still in the library.
+    while (!held.empty()) {
+        const HeldEvent one = std::move(held.front());
+        held.pop_front();
+        delivered = true;
+        deliver(*one.event, one.seenBy);
+    }
     while (xcb_generic_event_t* raw = next(connection)) {
         XcbReply<xcb_generic_event_t> event(raw);
-        // Errors of requests nobody waits on (a window that vanished before we selected
-        // events on it) arrive here; they need no action.
+        // Errors of requests nobody waits on arrive here; they need no action.
         if (event->response_type == 0) {
             continue;
         }
         delivered = true;
-        const auto current = listeners;
-        for (XcbEventListener* listener : current) {
-            if (stillListening(listener)) {
-                listener->handleEvent(*event);
-            }
-        }
+        deliver(*event, {});
     }
     if (delivered) {
         const auto current = listeners;
@@ -145,6 +177,10 @@ void XcbConnection::addListener(XcbEventListener& listener)
 void XcbConnection::removeListener(XcbEventListener& listener)
 {
     std::erase(listeners, &listener);
+    // A listener added later at the same address has seen none of the held events.
+    for (HeldEvent& one : held) {
+        std::erase(one.seenBy, &listener);
+    }
 }
 
 xcb_atom_t XcbConnection::atom(std::string_view name)
@@ -226,8 +262,10 @@ void XcbConnection::applySelection(xcb_window_t window, Selection& selection)
     }
     selection.mask = wanted;
     if (isConnected()) {
-        // A window that is already gone answers with an error event, which is ignored.
-        xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &wanted);
+        // A window that is already gone answers with an error, which is dropped.
+        const xcb_void_cookie_t cookie =
+            xcb_change_window_attributes_checked(connection, window, XCB_CW_EVENT_MASK, &wanted);
+        xcb_discard_reply(connection, cookie.sequence);
     }
 }
 

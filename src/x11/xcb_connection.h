@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -66,6 +67,11 @@ public:
 
     // Delivers every event that has arrived to the listeners, then lets each finish.
     void processPendingEvents();
+    // Shows one listener at once the events the library has already read (those that came
+    // while a reply was awaited), without finishing. The other listeners get them, in order,
+    // at the next delivery; this one does not get them twice. A listener that answers from
+    // what the events told it uses this to be as current as the reply it just read.
+    void previewQueuedEvents(XcbEventListener& listener);
     // The same for the events the library has already read from the socket, without asking
     // the socket: enough before the loop waits, since the socket's own readiness wakes the
     // loop for anything newer.
@@ -87,7 +93,8 @@ public:
     // per window, so the selections of all adapters are counted bit by bit and combined.
     void selectEvents(xcb_window_t window, std::uint32_t mask);
     // Withdraws one earlier selectEvents of the same bits; a bit no adapter wants any more is
-    // removed from the window's mask.
+    // removed from the window's mask. The window may be gone already: the server's error for
+    // a change of its mask is dropped, never delivered as an event.
     void releaseEvents(xcb_window_t window, std::uint32_t mask);
 
     // Sends what is buffered without waiting for anything.
@@ -108,6 +115,13 @@ private:
     };
     void applySelection(xcb_window_t window, Selection& selection);
     void deliverEvents(xcb_generic_event_t* (*next)(xcb_connection_t*));
+    // Events taken from the library by a preview, with the listeners that have seen them.
+    struct HeldEvent
+    {
+        XcbReply<xcb_generic_event_t> event;
+        std::vector<XcbEventListener*> seenBy;
+    };
+    std::deque<HeldEvent> held;
     std::unordered_map<xcb_window_t, Selection> selections;
 };
 

@@ -1,5 +1,7 @@
 #include "x11/xcb_window_reader.h"
 
+#include "x11/xcb_window_cache.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -214,12 +216,15 @@ struct XcbWindowReader::RootCookies
 XcbWindowReader::~XcbWindowReader()
 {
     round.remove(*this);
+    xcb.removeListener(*this);
 }
 
 XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : xcb(round.connection()), round(round)
 {
     round.add(*this);
+    xcb.addListener(*this);
     if (!xcb.isConnected()) {
+        cache = std::make_unique<XcbWindowCache>(xcb, XcbWindowCache::PropertyParts{});
         return;
     }
     xcb.internAtoms({"_NET_CLIENT_LIST_STACKING",
@@ -272,6 +277,23 @@ XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : xcb(round.connection(
             typeAtoms.emplace_back(atom, type);
         }
     }
+    namespace d = window_details;
+    cache = std::make_unique<XcbWindowCache>(
+        xcb, XcbWindowCache::PropertyParts{{{atoms.frameExtents, d::frame},
+                                            {atoms.gtkFrameExtents, d::frame},
+                                            {atoms.pid, d::owner},
+                                            {XCB_ATOM_WM_CLASS, d::windowClass},
+                                            {atoms.gtkApplicationId, d::applicationId},
+                                            {atoms.kdeDesktopFile, d::applicationId},
+                                            {atoms.windowType, d::state},
+                                            {atoms.state, d::state},
+                                            {atoms.desktop, d::state},
+                                            {atoms.opacity, d::state}}});
+}
+
+void XcbWindowReader::handleEvent(const xcb_generic_event_t& event)
+{
+    cache->handleEvent(event);
 }
 
 XcbWindowReader::StackingCookies XcbWindowReader::requestStacking()
@@ -340,17 +362,70 @@ void XcbWindowReader::receive()
     if (cookies->active && !failed && xcb.isConnected()) {
         turn.active = firstValue(activeReply.get());
     }
-    // Only listed windows have kept identities; once the listing changes, those of windows no
-    // longer listed (even one still named active by a manager that has not caught up) are
-    // forgotten, so a window id the server hands out again is read afresh. An unchanged
-    // listing, the rule on an idle desktop, costs one comparison.
+    // The events that came before these replies tell what changed before they were sent;
+    // later ones reach the cache before the next turn's answers.
+    xcb.previewQueuedEvents(*this);
     const std::vector<xcb_window_t> none;
     const auto& listed = turn.stacking ? turn.stacking->frontToBack : none;
+    // An unchanged listing, the rule on an idle desktop, costs one comparison.
     if (listed != lastListed) {
-        std::erase_if(identities, [&](const auto& entry) {
-            return std::find(listed.begin(), listed.end(), entry.first) == listed.end();
-        });
+        cache->setListed(listed);
         lastListed = listed;
+    }
+}
+
+void XcbWindowReader::learnAncestors(std::span<const xcb_window_t> windows)
+{
+    // Level by level, one round trip each (two under a reparenting manager): the notifications
+    // of each ancestor are selected before its own parent is asked for, and all of them before
+    // the window's frame is read.
+    struct Walk
+    {
+        xcb_window_t window;
+        xcb_window_t at;
+        std::vector<xcb_window_t> ancestors;
+        bool failed = false;
+    };
+    std::vector<Walk> walks;
+    for (xcb_window_t window : windows) {
+        walks.push_back(Walk{window, window, {}});
+    }
+    xcb_connection_t* c = xcb.raw();
+    for (int depth = 0; depth < 64 && xcb.isConnected(); ++depth) {
+        std::vector<std::pair<Walk*, xcb_query_tree_cookie_t>> asked;
+        for (Walk& walk : walks) {
+            if (walk.at != XCB_WINDOW_NONE && !walk.failed) {
+                asked.emplace_back(&walk, xcb_query_tree(c, walk.at));
+            }
+        }
+        if (asked.empty()) {
+            break;
+        }
+        ++roundTrips;
+        for (auto& [walk, cookie] : asked) {
+            bool failed = false;
+            const auto tree = replyOf(c, xcb_query_tree_reply, cookie, failed);
+            if (failed) {
+                walk->failed = true;
+            } else if (tree->parent == XCB_WINDOW_NONE || tree->parent == tree->root) {
+                walk->at = XCB_WINDOW_NONE;
+            } else {
+                walk->at = tree->parent;
+                walk->ancestors.push_back(tree->parent);
+                xcb.selectEvents(tree->parent, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+            }
+        }
+    }
+    for (Walk& walk : walks) {
+        for (xcb_window_t ancestor : walk.ancestors) {
+            // The cache holds its own selection of each; the walk's is withdrawn.
+            xcb.releaseEvents(ancestor, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        }
+        if (walk.failed) {
+            cache->store(walk.window, 0, std::nullopt);
+        } else {
+            cache->setAncestors(walk.window, std::move(walk.ancestors));
+        }
     }
 }
 
@@ -359,41 +434,57 @@ std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
                                                       XcbWindowDetails details)
 {
     namespace d = window_details;
-    // Kept identities are those of windows this turn's listing confirmed. Windows this turn has not
-    // read with every part asked for are read together.
+    // A listed window is answered from the cache, reading only what notifications marked
+    // stale since; any other window is read as asked. What this turn has answered about a
+    // window stays its answer for the rest of the turn.
+    std::vector<xcb_window_t> newlyListed;
+    for (xcb_window_t window : windows) {
+        if (cache->needsAncestors(window) && !turn.windows.contains(window) &&
+            std::find(newlyListed.begin(), newlyListed.end(), window) == newlyListed.end()) {
+            newlyListed.push_back(window);
+        }
+    }
+    if (!newlyListed.empty()) {
+        learnAncestors(newlyListed);
+    }
     std::vector<Pending> pending;
+    std::vector<xcb_window_t> fromCache;
     for (xcb_window_t window : windows) {
         const auto kept = turn.windows.find(window);
         if (kept != turn.windows.end() && (kept->second.details & details) == details) {
             continue;
         }
-        if ((details & ~d::identity) == 0 && identities.contains(window)) {
+        if (std::any_of(pending.begin(), pending.end(),
+                        [&](const Pending& one) { return one.window == window; })) {
+            continue;
+        }
+        if (cache->isListed(window)) {
+            const XcbWindowDetails stale = cache->staleParts(window);
+            if (stale != 0) {
+                cache->markReading(window, stale);
+                pending.push_back(request(window, stale));
+            }
+            fromCache.push_back(window);
             continue;
         }
         const XcbWindowDetails wanted =
             details | (kept != turn.windows.end() ? kept->second.details : 0);
-        if (std::none_of(pending.begin(), pending.end(),
-                         [&](const Pending& one) { return one.window == window; })) {
-            pending.push_back(request(window, wanted));
-        }
+        pending.push_back(request(window, wanted));
     }
     roundTrips += pending.empty() ? 0 : 1;
     for (const Pending& one : pending) {
         auto read = readReplies(one);
-        if (!read) {
-            identities.erase(one.window);
-        } else if ((one.details & d::identity) == d::identity && read->pid &&
-                   std::find(lastListed.begin(), lastListed.end(), one.window) !=
-                       lastListed.end()) {
-            XcbWindowFacts identity;
-            identity.window = one.window;
-            identity.pid = read->pid;
-            identity.windowClass = read->windowClass;
-            identity.applicationId = read->applicationId;
-            identities.insert_or_assign(one.window, std::move(identity));
+        if (cache->isListed(one.window)) {
+            cache->store(one.window, one.details, read);
+        } else {
+            turn.windows.insert_or_assign(one.window,
+                                          TurnAnswers::Window{one.details, std::move(read)});
         }
-        turn.windows.insert_or_assign(one.window,
-                                      TurnAnswers::Window{one.details, std::move(read)});
+    }
+    for (xcb_window_t window : fromCache) {
+        const XcbWindowFacts* known = cache->facts(window);
+        turn.windows.insert_or_assign(
+            window, TurnAnswers::Window{d::all, known ? std::optional{*known} : std::nullopt});
     }
     std::vector<XcbWindowFacts> facts;
     if (!xcb.isConnected()) {
@@ -401,12 +492,9 @@ std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
     }
     facts.reserve(windows.size());
     for (xcb_window_t window : windows) {
-        if (const auto kept = turn.windows.find(window); kept != turn.windows.end()) {
-            if (kept->second.facts) {
-                facts.push_back(*kept->second.facts);
-            }
-        } else if (const auto known = identities.find(window); known != identities.end()) {
-            facts.push_back(known->second);
+        if (const auto kept = turn.windows.find(window);
+            kept != turn.windows.end() && kept->second.facts) {
+            facts.push_back(*kept->second.facts);
         }
     }
     return facts;

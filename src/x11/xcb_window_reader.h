@@ -9,9 +9,11 @@
 // questions of one pass share one read: the active window and the stacking travel with the
 // round's other requests and are kept for the turn of the loop they were read in, as are the
 // facts of each window.
-// A window's owner, class and application id, which a client sets before it maps the window
-// and keeps, are kept for as long as the window stays listed, so that asking who owns the
-// active window, up to 60 times a second, costs no round trip of its own.
+// The facts of listed windows are read once and then kept, learning what changes from the X
+// server's notifications (XcbWindowCache): only what a notification marked is read again, so a
+// pass over an idle desktop sends no request per window, however many there are. The events
+// that arrived with a round's replies are taken into account before its answers are given, so
+// no answer is older than the round's own replies. Other windows are read when asked about.
 #pragma once
 
 #include "platform/process_identifier.h"
@@ -130,7 +132,9 @@ inline constexpr std::int64_t desktop = -2147483623;
 WindowRecord windowRecord(const XcbWindowFacts& facts, bool isOnscreen,
                           const XcbCoordinates& coordinates);
 
-class XcbWindowReader final : private XcbPollingRound::Part
+class XcbWindowCache;
+
+class XcbWindowReader final : private XcbPollingRound::Part, private XcbEventListener
 {
 public:
     explicit XcbWindowReader(XcbPollingRound& round);
@@ -177,6 +181,9 @@ private:
     TurnAnswers& currentAnswers();
     void request() override;
     void receive() override;
+    void handleEvent(const xcb_generic_event_t& event) override;
+    // Finds the ancestors of newly listed windows below the root and has the cache follow them.
+    void learnAncestors(std::span<const xcb_window_t> windows);
     std::vector<XcbWindowFacts>
     readKept(TurnAnswers& answers, std::span<const xcb_window_t> windows, XcbWindowDetails details);
 
@@ -213,9 +220,9 @@ private:
     struct RootCookies;
     std::unique_ptr<RootCookies> sent;
     std::unique_ptr<TurnAnswers> answers;
-    // The owner, class and application id of listed windows that name their owner, and the
-    // listing they were checked against.
-    std::unordered_map<xcb_window_t, XcbWindowFacts> identities;
+    // The facts of the listed windows, kept current by the server's notifications, and the
+    // listing they follow.
+    std::unique_ptr<XcbWindowCache> cache;
     std::vector<xcb_window_t> lastListed;
 };
 

@@ -97,8 +97,8 @@ TEST_F(XcbInputStateTest, FollowsTheKeyboardMappingWhenItChanges)
 TEST_F(AdaptersTest, EachPassReadsTheServerOnceAndTheReaderKeepsOnlyWhatStaysTrue)
 {
     // The focus monitor's pass reads the input, the active window and the stacking in one
-    // round trip (the owner is known once the window is listed); a resolving pass reads the
-    // listed windows in one more, and the focused window's owner and frame come from those.
+    // round trip; on a desktop where nothing changes a resolving pass costs no more, the
+    // listed windows' facts (owner and frame of the focused one among them) being kept.
     SpawnedXterm xterm(*connection, "halomark-round", 200, 150);
     ASSERT_TRUE(xterm.window() && activate(xterm.window()));
     const ResolverPorts ports{*workspace, *windowServer, *accessibility, *screens};
@@ -118,7 +118,7 @@ TEST_F(AdaptersTest, EachPassReadsTheServerOnceAndTheReaderKeepsOnlyWhatStaysTru
     for (int quarter = 0; quarter < 40 && trips()[0] - atStart[0] < 3; ++quarter) {
         loop.advance(FocusCueMonitor::pollInterval / 4);
     }
-    EXPECT_EQ(trips(), (std::array{atStart[0] + 3, atStart[1] + 3, atStart[2] + 1}));
+    EXPECT_EQ(trips(), (std::array{atStart[0] + 3, atStart[1] + 3, atStart[2]}));
     monitor->stop();
 
     // The program's round: answers left by a turn that never ends live no longer than 15 ms.
@@ -131,36 +131,17 @@ TEST_F(AdaptersTest, EachPassReadsTheServerOnceAndTheReaderKeepsOnlyWhatStaysTru
     shortLived.keyState(key_codes::tab);
     EXPECT_EQ(shortLived.snapshotCount(), 2);
 
-    // The reader keeps the facts of a window for a turn and its owner while it is listed.
+    // In one turn a window is read once, whatever is asked again; how kept facts follow
+    // changes across turns is the window tests' scenario.
     const auto window = managedWindow({.x = 400, .y = 300, .pid = 40041});
     const xcb_window_t id = window->id();
     ASSERT_TRUE(waitUntil([&] { return reader->read(id, d::all).has_value(); }));
-
-    // In one turn the window is read once, whatever is asked again.
     loop.runDue();
     const auto first = reader->read(id, d::all);
     const auto read = trips();
     ASSERT_TRUE(sh("xdotool windowmove --sync " + std::to_string(id) + " 600 350"));
     EXPECT_EQ(reader->read(id, d::frame | d::owner), first);
     EXPECT_EQ(trips(), read);
-    // The next turn reads afresh; the owner and class are kept, so asking for those alone
-    // costs the round alone.
-    EXPECT_TRUE(waitUntil(
-        [&] { return reader->read(id, d::frame).value_or(*first).frame != first->frame; }));
-    loop.runDue();
-    const auto before = trips();
-    const auto identity = reader->read(id, d::identity);
-    ASSERT_TRUE(identity);
-    EXPECT_EQ(
-        std::tuple(identity->pid, identity->windowClass, trips()[1] + trips()[2]),
-        std::tuple(decltype(identity->pid)(40041), first->windowClass, before[1] + before[2] + 1));
-
-    // Gone and no longer listed: its kept owner goes with it.
-    window->destroy();
-    ASSERT_TRUE(DesktopTest::waitUntil(
-        [&] { return std::ranges::count(managedWindows(*connection), id) == 0; }));
-    loop.runDue();
-    EXPECT_FALSE(reader->read(id, d::identity));
 }
 
 } // namespace

@@ -5,8 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ostream>
+#include <utility>
 
 namespace halomark::x11 {
+
+// Failures show the facts, not their bytes.
+void PrintTo(const XcbWindowFacts& f, std::ostream* out)
+{
+    *out << f.window << ": " << f.frame.width << "x" << f.frame.height << "+" << f.frame.x << "+"
+         << f.frame.y << " pid " << f.pid.value_or(0) << " class "
+         << (f.windowClass ? f.windowClass->className : "-") << " id "
+         << f.applicationId.value_or("-") << " viewable " << f.isViewable << " type " << int(f.type)
+         << " above " << f.isAbove << " hidden " << f.isHidden << " desktop "
+         << f.desktop.value_or(0) << " opacity " << f.opacity.value_or(0) << "\n";
+}
+
 namespace {
 
 using namespace testing;
@@ -141,6 +155,78 @@ TEST_F(XcbWindowsTest, WindowsOffScreenOwnOrBypassingTheManagerAreLeftOutAsTheyS
     ASSERT_TRUE(sh("xprop -root -remove _NET_CLIENT_LIST_STACKING"));
     ASSERT_TRUE(DesktopTest::waitUntil([&] { return managedWindows(*connection).empty(); }));
     EXPECT_EQ(listed({shown->id(), desktopXterm("HALOMARK_XTERM_LEFT")}).size(), 2u);
+}
+
+TEST_F(XcbWindowsTest, KeptFactsFollowEveryChangeBehindTheReadersBackAsAFreshReadSeesIt)
+{
+    const auto a = managedWindow({.x = 200, .y = 150, .pid = 40021});
+    const auto b = managedWindow({.x = 300, .y = 250, .pid = 40022});
+    // The stacking, the current desktop and every listed window's facts, as read by a reader
+    // that keeps nothing yet (on a connection of its own) or by the one under test.
+    XcbConnection freshConnection;
+    const auto everything = [&](XcbWindowReader& from) {
+        const auto stacking = from.stacking().value_or(XcbWindowReader::Stacking{});
+        return std::tuple(stacking.frontToBack, stacking.currentDesktop,
+                          from.read(stacking.frontToBack, window_details::all));
+    };
+    const auto fresh = [&] {
+        XcbPollingRound freshRound(freshConnection, loop, std::chrono::hours(1));
+        XcbWindowReader freshReader(freshRound);
+        return everything(freshReader);
+    };
+    const auto kept = [&] {
+        loop.runDue();
+        return everything(*reader);
+    };
+    ASSERT_EQ(kept(), fresh());
+
+    const auto restore = atEnd([] { sh("xdotool set_desktop 0 && xdotool set_num_desktops 1"); });
+    const std::string idA = std::to_string(a->id()), idB = std::to_string(b->id());
+    const auto setProperty = [](const std::string& id, const std::string& nameFormatValue) {
+        return "xprop -id " + id + " -f " + nameFormatValue;
+    };
+    for (const std::string& change : std::vector<std::string>{
+             "xdotool windowmove " + idA + " 420 260",
+             "xdotool windowsize " + idA + " 333 222",
+             "xdotool windowraise " + idA,
+             "xdotool windowunmap --sync " + idA,
+             "xdotool windowmap --sync " + idA,
+             "xdotool set_num_desktops 2 && xdotool set_desktop_for_window " + idB + " 1",
+             "xdotool set_desktop 1",
+             "xdotool set_desktop 0",
+             setProperty(idA, "_NET_FRAME_EXTENTS 32c -set _NET_FRAME_EXTENTS 7,8,9,10"),
+             setProperty(idA, "_GTK_FRAME_EXTENTS 32c -set _GTK_FRAME_EXTENTS 1,2,3,4"),
+             setProperty(idA, "_NET_WM_WINDOW_OPACITY 32c -set _NET_WM_WINDOW_OPACITY 1234"),
+             setProperty(idA, "_GTK_APPLICATION_ID 8u -set _GTK_APPLICATION_ID org.example.App"),
+             setProperty(idA, "_NET_WM_PID 32c -set _NET_WM_PID 40023"),
+             "xdotool windowminimize --sync " + idA,
+             "xdotool windowactivate --sync " + idA,
+             "@frame",
+             "destroy",
+         }) {
+        const auto before = fresh();
+        if (change == "@frame") {
+            // The frame hidden by another client, which tells the window nothing.
+            xcb_connection_t* c = clients->raw();
+            const XcbReply<xcb_query_tree_reply_t> tree(
+                xcb_query_tree_reply(c, xcb_query_tree(c, a->id()), nullptr));
+            ASSERT_TRUE(tree);
+            xcb_unmap_window(c, tree->parent);
+            clients->flush();
+        } else if (change == "destroy") {
+            a->destroy();
+        } else {
+            ASSERT_TRUE(sh(change + " >/dev/null 2>&1")) << change;
+        }
+        // Once the window manager has done all it does about the change.
+        auto settled = fresh();
+        ASSERT_TRUE(testing::waitUntil([&] {
+            hold(150ms);
+            const auto now = fresh();
+            return std::exchange(settled, now) == now && now != before;
+        })) << change;
+        EXPECT_EQ(kept(), settled) << change;
+    }
 }
 
 TEST_F(XcbWindowsTest, TheFocusedWindowAndTheFrontmostApplicationFollowTheActiveWindow)
