@@ -32,6 +32,7 @@ void SimPanel::setLevel(int level)
 {
     callLog.push_back(describe("setLevel", level));
     levelValue = level;
+    stack->order.setLevel(*this, level);
 }
 
 void SimPanel::setIgnoresMouseEvents(bool ignores)
@@ -50,19 +51,14 @@ void SimPanel::setAlphaValue(double value)
 
 std::optional<double> SimPanel::alphaValue() const
 {
-    if (!runningAlpha) {
-        return alpha;
-    }
-    const AlphaAnimation& a = *runningAlpha;
-    const double elapsed = a.duration > 0 ? (clock.now() - a.beginTime) / a.duration : 1.0;
-    return a.fromValue + (a.toValue - a.fromValue) * a.timingFunction.value(elapsed);
+    return runningAlpha ? runningAlpha->valueAt(clock.now()) : alpha;
 }
 
 void SimPanel::animateAlphaValue(double value, double duration, const TimingFunction& timing,
                                  std::function<void()> completion)
 {
     callLog.push_back(describe("animateAlphaValue", value, duration));
-    runningAlpha = AlphaAnimation{alphaValue().value_or(1.0), value, clock.now(), duration, timing};
+    runningAlpha = AlphaFade{alphaValue().value_or(1.0), value, clock.now(), duration, timing};
     alpha = value;
     const std::uint64_t change = ++alphaChanges;
     // The pending end holds the panel, as a running animation does.
@@ -116,26 +112,17 @@ void SimPanel::setContentView(std::shared_ptr<OverlayView> view)
     });
 }
 
-void SimPanel::removeFromStack()
-{
-    std::erase_if(stack->frontToBack, [this](const std::weak_ptr<SimPanel>& entry) {
-        auto panel = entry.lock();
-        return !panel || panel.get() == this;
-    });
-}
-
 void SimPanel::orderFrontRegardless()
 {
     callLog.push_back("orderFrontRegardless");
-    removeFromStack();
-    stack->frontToBack.insert(stack->frontToBack.begin(), weak_from_this());
+    stack->order.orderFront(shared_from_this(), levelValue.value_or(config.level));
     visible = true;
 }
 
 void SimPanel::orderOut()
 {
     callLog.push_back("orderOut");
-    removeFromStack();
+    stack->order.orderOut(*this);
     visible = false;
 }
 
@@ -159,11 +146,10 @@ std::shared_ptr<SimPanel> SimPanelFactory::panel(int number) const
 
 std::vector<std::shared_ptr<SimPanel>> SimPanelFactory::frontToBack() const
 {
+    // The stack holds only this factory's panels.
     std::vector<std::shared_ptr<SimPanel>> result;
-    for (const auto& entry : stack->frontToBack) {
-        if (auto panel = entry.lock()) {
-            result.push_back(std::move(panel));
-        }
+    for (const auto& panel : stack->order.frontToBack()) {
+        result.push_back(std::static_pointer_cast<SimPanel>(panel));
     }
     return result;
 }

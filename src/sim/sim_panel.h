@@ -1,14 +1,17 @@
 // Overlay panels for tests. The factory records every panel it makes, each panel records
 // every setting and order in sequence, and the factory keeps the front-to-back order of the
-// panels that are ordered in. Panels are held weakly here, so tests also see when the code
+// panels that are ordered in, by level as every panel adapter orders them (see
+// platform/panel_stack.h). Panels are held weakly here, so tests also see when the code
 // under test lets one go. Tests can make the next content view lose its backing layer, as a
 // view can on a platform that refuses layers, and choose each display's scale. Alpha
 // animations run on the main loop's virtual clock: the alpha reads along the curve while one
 // runs, and its completion is called from the loop when it ends.
 #pragma once
 
+#include "platform/alpha_fade.h"
 #include "platform/main_loop.h"
 #include "platform/panel.h"
+#include "platform/panel_stack.h"
 #include "sim/sim_canvas.h"
 
 #include <cstdint>
@@ -26,7 +29,7 @@ class SimPanel;
 // What the panels of one factory share: the on-screen order and the test's settings.
 struct SimPanelStack
 {
-    std::vector<std::weak_ptr<SimPanel>> frontToBack;
+    PanelStack order;
     bool nextContentViewLayerless = false;
 };
 
@@ -50,15 +53,7 @@ public:
     // The alpha as shown at the clock's time: along the curve while an animation runs.
     std::optional<double> alphaValue() const;
 
-    struct AlphaAnimation
-    {
-        double fromValue = 1;
-        double toValue = 0;
-        double beginTime = 0; // media time
-        double duration = 0;
-        TimingFunction timingFunction;
-        friend bool operator==(const AlphaAnimation&, const AlphaAnimation&) = default;
-    };
+    using AlphaAnimation = AlphaFade;
     // The alpha animation that drives the alpha now; nothing once it ended or an alpha set
     // directly replaced it.
     const std::optional<AlphaAnimation>& alphaAnimation() const { return runningAlpha; }
@@ -91,8 +86,6 @@ public:
     void displayIfNeeded() override;
 
 private:
-    void removeFromStack();
-
     int creationNumber;
     PanelConfiguration config;
     Rect contentRect;

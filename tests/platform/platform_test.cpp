@@ -1,5 +1,7 @@
 // The platform model the core shares: paths, timing curves, animations and layers; screens,
-// panel configurations, settings, colours and identifiers.
+// panel configurations, the panels' stacking order and alpha fades, settings, colours and
+// identifiers.
+#include "platform/alpha_fade.h"
 #include "platform/color.h"
 #include "platform/panel_configuration.h"
 #include "platform/path.h"
@@ -7,6 +9,8 @@
 #include "platform/timing_function.h"
 #include "platform/uuid.h"
 #include "sim/sim_canvas.h"
+#include "sim/sim_main_loop.h"
+#include "sim/sim_panel.h"
 #include "sim/sim_screen_list.h"
 #include "sim/sim_settings_store.h"
 
@@ -14,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <regex>
@@ -247,6 +252,54 @@ TEST(PanelConfiguration, RingsAndSelectionsCoverTheFrameVeilsTheUsableAreaNoneIs
         EXPECT_EQ(std::tuple(c.display, c.styleMask, c.collectionBehavior,
                              c.opaque || c.hasShadow || c.hidesOnDeactivate),
                   std::tuple(3u, 128u, 337u, false));
+    }
+}
+
+TEST(PanelStackAndAlphaFade, PanelsStackByLevelThenRecencyAndFadesFollowTheirCurve)
+{
+    sim::SimMainLoop loop;
+    sim::SimPanelFactory factory(loop);
+    std::vector<std::shared_ptr<Panel>> panels; // numbers 0 to 2 at levels 2, 1 and 2
+    for (const int level : {2, 1, 2}) {
+        PanelConfiguration configuration;
+        configuration.level = level;
+        panels.push_back(factory.makePanel(configuration));
+    }
+    const auto order = [&] {
+        std::vector<int> numbers;
+        for (const auto& panel : factory.frontToBack()) {
+            numbers.push_back(panel->number());
+        }
+        return numbers;
+    };
+    const std::vector<
+        std::pair<std::function<void(std::vector<std::shared_ptr<Panel>>&)>, std::vector<int>>>
+        steps{
+            {[](auto& p) { p[0]->orderFrontRegardless(); }, {0}},
+            {[](auto& p) { p[1]->orderFrontRegardless(); }, {0, 1}},    // lower level: below
+            {[](auto& p) { p[2]->orderFrontRegardless(); }, {2, 0, 1}}, // same level: in front
+            {[](auto& p) { p[0]->orderFrontRegardless(); }, {0, 2, 1}},
+            {[](auto& p) { p[1]->setLevel(3); }, {1, 0, 2}}, // moves to the front of its level
+            {[](auto& p) { p[2]->orderOut(), p[2]->setLevel(9); }, {1, 0}}, // out stays out
+            {[](auto& p) { p[2]->orderFrontRegardless(), p[0]->setLevel(3); }, {2, 0, 1}},
+            {[](auto& p) { p[0].reset(); }, {2, 1}}, // a released panel leaves the order
+        };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        steps[i].first(panels);
+        EXPECT_EQ(order(), steps[i].second) << "step " << i;
+    }
+
+    // A fade from 0.2 to 1 over 0.5 s from t = 2 along ease-in, and one without duration.
+    const AlphaFade fade{0.2, 1, 2, 0.5, TimingFunction::easeIn()};
+    const AlphaFade instant{1, 0.3, 2, 0, TimingFunction::linear()};
+    const std::vector<std::tuple<AlphaFade, double, double, bool>> samples{
+        {fade, 1.9, 0.2, false}, {fade, 2.375, 0.2 + 0.8 * 0.6218618691748902, false},
+        {fade, 2.5, 1, true},    {fade, 9, 1, true},
+        {instant, 1, 0.3, true},
+    };
+    for (const auto& [f, now, value, finished] : samples) {
+        EXPECT_NEAR(f.valueAt(now), value, 1e-9) << now;
+        EXPECT_EQ(f.isFinished(now), finished) << now;
     }
 }
 
