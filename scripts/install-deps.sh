@@ -15,6 +15,8 @@ packages=(
     # The private desktop the adapter tests run on (scripts/xvfb-desktop.sh).
     xvfb xauth dbus openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils imagemagick
     fonts-dejavu-core
+    # The Wayland adapter and its private headless sway desktop (scripts/sway-desktop.sh).
+    libwayland-dev wayland-protocols nlohmann-json3-dev sway grim wtype foot
     # The screen recorder of the demo (scripts/demo.sh).
     python3
     # The Debian package and its checks (tests/package).
