@@ -24,6 +24,10 @@
 #include "qt/qt_workspace.h"
 #include "qt/single_instance_lock.h"
 #include "qt/xdg_autostart_login_item_service.h"
+#include "wayland/sway_window_source.h"
+#include "wayland/wayland_accessibility.h"
+#include "wayland/wayland_window_server.h"
+#include "wayland/wayland_workspace.h"
 #include "wayland/wl_connection.h"
 #include "wayland/wl_input_state.h"
 #include "wayland/wl_panel.h"
@@ -46,8 +50,6 @@
 #include <QRect>
 #include <QString>
 #include <QtGlobal>
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -88,31 +90,6 @@ std::optional<int> handleCommandLine(int argc, char** argv)
                  qt::usageText(argc > 0 ? argv[0] : "halomark").c_str());
     return kExitUsage;
 }
-
-// Interim: a window source that knows no windows.
-struct NoWindows final : WindowServer, Accessibility
-{
-    std::optional<std::vector<WindowRecord>> copyWindowList(WindowListOptions,
-                                                            WindowNumber) override
-    {
-        return std::vector<WindowRecord>{};
-    }
-    std::optional<WindowRecord> windowDescription(WindowNumber) override { return std::nullopt; }
-    AccessibilityElement applicationElement(ProcessIdentifier pid) override
-    {
-        return AccessibilityElement{static_cast<std::uint64_t>(pid)};
-    }
-    AccessibilityAttributeResult copyAttributeValue(const AccessibilityElement&,
-                                                    const std::string&) override
-    {
-        return {accessibility_errors::cannotComplete, std::nullopt};
-    }
-    std::uint64_t hash(const AccessibilityElement&) override { return 0; }
-    std::optional<RunningApplication> frontmostApplication() { return std::nullopt; }
-    std::optional<RunningApplication> runningApplication(ProcessIdentifier) { return std::nullopt; }
-    ProcessIdentifier ownProcessIdentifier() { return static_cast<ProcessIdentifier>(getpid()); }
-    int operatingSystemMajorVersion() { return 6; }
-};
 
 // What the system adapters of a session give the application.
 struct SystemPorts
@@ -280,11 +257,28 @@ int runWlroots(int argc, char** argv, wayland::WlConnection& connection)
     wayland::WlPointerProbe pointerProbe(connection, screens);
     wayland::WlInputState input(mainLoop, screens, pointerProbe);
     wayland::WlPanelFactory panels(connection, screens, mainLoop);
-    // Until the sway window source is wired: no windows are known.
-    NoWindows windows;
-    qt::QtWorkspace<NoWindows> workspace(windows, qt::QtDesktopServices());
-    NoWindows& windowServer = windows;
-    NoWindows& accessibility = windows;
+    // The windows and the focus come from sway's IPC, counted from the first screen's corner.
+    wayland::SwayWindowSource windows(
+        wayland::SwayWindowSource::socketPathFromEnvironment().value_or(std::string()));
+    if (!windows.isConnected()) {
+        qWarning("halomark: sway's IPC does not answer (%s); the active window cannot be "
+                 "highlighted",
+                 windows.errorDescription().c_str());
+    }
+    qt::QtEventSourcePump windowEvents(windows.eventFileDescriptor(),
+                                       [&windows] { return windows.processEvents(); });
+    const wayland::LayoutOrigin origin = [&screens]() -> std::optional<Point> {
+        if (screens.screens().empty()) {
+            return std::nullopt;
+        }
+        const wayland::LogicalRect& first = screens.coordinates().primary;
+        return Point{static_cast<double>(first.x), static_cast<double>(first.y)};
+    };
+    wayland::WaylandWorkspace runningApplications(windows);
+    qt::QtWorkspace<wayland::WaylandWorkspace> workspace(runningApplications,
+                                                         qt::QtDesktopServices());
+    wayland::WaylandWindowServer windowServer(windows, workspace.ownProcessIdentifier(), origin);
+    wayland::WaylandAccessibility accessibility(windows, origin);
     return runApplication(mainLoop,
                           {input, screens, panels, windowServer, accessibility, workspace}, app);
 }

@@ -40,7 +40,6 @@ WlPanel::~WlPanel()
         content->setDisplayRequestHandler(nullptr);
     }
     unmap();
-    std::erase_if(stack->bottomToTop, [](const auto& entry) { return entry.expired(); });
     stack->connection.flush();
 }
 
@@ -87,7 +86,10 @@ void WlPanel::setLevel(int level)
 {
     levelValue = level;
     if (visible) {
-        orderFrontRegardless();
+        stack->order.setLevel(*this, level);
+        unmap();
+        map();
+        restackAbove();
     }
 }
 
@@ -129,7 +131,7 @@ void WlPanel::animateAlphaValue(double alpha, double duration, const TimingFunct
     const std::uint64_t change = ++alphaChanges;
     const double now = stack->mainLoop.now();
     const double span = std::max(0.0, duration);
-    fade = Fade{shownAlpha, alpha, now, span, timing};
+    fade = AlphaFade{shownAlpha, alpha, now, span, timing};
     alphaModel = alpha;
     damage(std::nullopt);
     // The pending end holds the panel, as a running animation does.
@@ -149,10 +151,7 @@ void WlPanel::animateAlphaValue(double alpha, double duration, const TimingFunct
 double WlPanel::alphaAt(double now)
 {
     if (fade) {
-        const double fraction = fade->duration > 0 ? (now - fade->begin) / fade->duration : 1.0;
-        shownAlpha = std::clamp(fade->from + (fade->to - fade->from) *
-                                                 fade->timing.value(std::min(fraction, 1.0)),
-                                0.0, 1.0);
+        shownAlpha = std::clamp(fade->valueAt(now), 0.0, 1.0);
     }
     return shownAlpha;
 }
@@ -198,14 +197,7 @@ void WlPanel::setContentView(std::shared_ptr<OverlayView> view)
 
 void WlPanel::orderFrontRegardless()
 {
-    auto self = shared_from_this();
-    std::erase_if(stack->bottomToTop, [&](const auto& entry) { return entry.lock() == self; });
-    const auto above =
-        std::find_if(stack->bottomToTop.begin(), stack->bottomToTop.end(), [&](const auto& entry) {
-            auto other = entry.lock();
-            return other && other->levelValue > levelValue;
-        });
-    stack->bottomToTop.insert(above, self);
+    stack->order.orderFront(shared_from_this(), levelValue);
     visible = true;
     // A surface made now goes above every overlay made before: this one is made again, and so
     // is each that must stay above it.
@@ -217,11 +209,11 @@ void WlPanel::orderFrontRegardless()
 void WlPanel::restackAbove()
 {
     bool after = false;
-    for (const auto& entry : std::vector(stack->bottomToTop)) {
-        auto panel = entry.lock();
-        if (panel.get() == this) {
+    for (const auto& entry : stack->order.bottomToTop()) {
+        if (entry.get() == this) {
             after = true;
-        } else if (after && panel && panel->surface) {
+        } else if (auto* panel = dynamic_cast<WlPanel*>(entry.get());
+                   after && panel && panel->surface) {
             panel->unmap();
             panel->map();
         }
@@ -230,8 +222,7 @@ void WlPanel::restackAbove()
 
 void WlPanel::orderOut()
 {
-    auto self = shared_from_this();
-    std::erase_if(stack->bottomToTop, [&](const auto& entry) { return entry.lock() == self; });
+    stack->order.orderOut(*this);
     visible = false;
     unmap();
     stack->connection.flush();
@@ -491,9 +482,9 @@ WlPanelFactory::WlPanelFactory(WlConnection& connection, WlScreenList& screens, 
 std::vector<std::shared_ptr<WlPanel>> WlPanelFactory::frontToBack() const
 {
     std::vector<std::shared_ptr<WlPanel>> result;
-    for (auto it = stack->bottomToTop.rbegin(); it != stack->bottomToTop.rend(); ++it) {
-        if (auto panel = it->lock()) {
-            result.push_back(std::move(panel));
+    for (const auto& panel : stack->order.frontToBack()) {
+        if (auto wayland = std::dynamic_pointer_cast<WlPanel>(panel)) {
+            result.push_back(std::move(wayland));
         }
     }
     return result;

@@ -13,8 +13,10 @@
 // over its whole frame but forwards nothing to its view.
 #pragma once
 
+#include "platform/alpha_fade.h"
 #include "platform/main_loop.h"
 #include "platform/panel.h"
+#include "platform/panel_stack.h"
 #include "wayland/wl_connection.h"
 #include "wayland/wl_screen_list.h"
 
@@ -42,7 +44,7 @@ struct WlPanelStack
     WlConnection& connection;
     WlScreenList& screens;
     MainLoop& mainLoop;
-    std::vector<std::weak_ptr<WlPanel>> bottomToTop; // the panels ordered in
+    PanelStack order; // the panels ordered in
 };
 
 class WlPanel final : public Panel, public std::enable_shared_from_this<WlPanel>
@@ -110,17 +112,9 @@ private:
     std::shared_ptr<OverlayView> content;
 
     // The alpha: the model value and the fade towards it, if one runs.
-    struct Fade
-    {
-        double from = 1;
-        double to = 1;
-        double begin = 0;
-        double duration = 0;
-        TimingFunction timing;
-    };
     double alphaModel = 1;
     double shownAlpha = 1;
-    std::optional<Fade> fade;
+    std::optional<AlphaFade> fade;
     std::uint64_t alphaChanges = 0;
 
     // The surface while ordered in.
