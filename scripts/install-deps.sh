@@ -23,9 +23,14 @@ packages=(
     dpkg-dev desktop-file-utils appstream lintian
 )
 
+# One query for all of them: the desktop scripts run this before every test desktop starts.
+declare -A installed=()
+while read -r package status; do
+    [[ $status == "install ok installed" ]] && installed[$package]=1
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if [[ -z ${installed[$package]:-} ]]; then
         missing+=("$package")
     fi
 done

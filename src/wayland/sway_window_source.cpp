@@ -26,10 +26,18 @@ SwayWindowSource::SwayWindowSource(std::string socketPath, Options options)
 {
     connectRequests();
     events = std::make_unique<SwayIpcConnection>(path);
-    if (!replySucceeded(events->request(sway_ipc::subscribe, R"(["window","workspace","output"])",
+    if (!replySucceeded(events->request(sway_ipc::subscribe, R"(["window","workspace"])",
                                         options.replyTimeout))) {
-        eventsError = events->isConnected() ? "sway refused the subscription"
-                                            : events->errorDescription();
+        eventsError =
+            events->isConnected() ? "sway refused the subscription" : events->errorDescription();
+        events.reset();
+        return;
+    }
+    // Output events came with sway 1.8; an older sway refuses them, and then the lifetime of a
+    // read bounds how long a changed output goes unseen.
+    events->request(sway_ipc::subscribe, R"(["output"])", options.replyTimeout);
+    if (!events->isConnected()) {
+        eventsError = events->errorDescription();
         events.reset();
     }
 }
@@ -65,8 +73,7 @@ std::shared_ptr<const WaylandWindowSnapshot> SwayWindowSource::windows()
     if (snapshot && !isStale && now - readAt < options.snapshotLifetime) {
         return snapshot;
     }
-    if ((!requests || !requests->isConnected()) &&
-        now - connectedAt >= options.reconnectInterval) {
+    if ((!requests || !requests->isConnected()) && now - connectedAt >= options.reconnectInterval) {
         connectRequests();
     }
     snapshot.reset();

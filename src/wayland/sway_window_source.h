@@ -1,6 +1,6 @@
 // The window source of sway (and of compositors that speak its IPC): the layout tree read over
-// one connection to $SWAYSOCK, and the window, workspace and output events pushed over a
-// second, subscribed one. A read is reused until an event says something changed or it is
+// one connection to $SWAYSOCK, and the window, workspace and (from sway 1.8) output events pushed
+// over a second, subscribed one. A read is reused until an event says something changed or it is
 // older than its lifetime (sway announces focus, new, closed and moved windows, but not
 // resizes or floating windows dragged about), so the questions of one pass cost one read.
 // Without an answer in time, or with a reply that is not a tree, there are no windows; the

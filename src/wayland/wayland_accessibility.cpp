@@ -68,8 +68,8 @@ AccessibilityAttributeResult WaylandAccessibility::focusedWindow(ProcessIdentifi
     if (!focused || focused->pid != pid || (focused->id & ~payloadMask) != 0) {
         return {e::noValue, std::nullopt};
     }
-    return {e::success, AccessibilityValue{AccessibilityElement{windowKind << kindShift |
-                                                                focused->id}}};
+    return {e::success,
+            AccessibilityValue{AccessibilityElement{windowKind << kindShift | focused->id}}};
 }
 
 AccessibilityAttributeResult WaylandAccessibility::windowAttribute(std::uint64_t id,
@@ -89,9 +89,8 @@ AccessibilityAttributeResult WaylandAccessibility::windowAttribute(std::uint64_t
     }
     if (isPosition) {
         const Point start = layoutOriginOf(origin, *snapshot);
-        return {e::success,
-                AccessibilityValue{Point{window->frame.minX() - start.x,
-                                         window->frame.minY() - start.y}}};
+        return {e::success, AccessibilityValue{Point{window->frame.minX() - start.x,
+                                                     window->frame.minY() - start.y}}};
     }
     return {e::success, AccessibilityValue{window->frame.size}};
 }

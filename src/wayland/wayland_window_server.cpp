@@ -9,8 +9,8 @@ WindowRecord windowRecord(const WaylandWindow& window, Point origin)
     if (window.pid) {
         record.ownerPID = number(*window.pid);
     }
-    record.layer = number(window.isFloating ? wayland_window_layers::floating
-                                            : wayland_window_layers::normal);
+    record.layer =
+        number(window.isFloating ? wayland_window_layers::floating : wayland_window_layers::normal);
     record.number = number(static_cast<WindowNumber>(window.id));
     record.bounds = RecordBounds{window.frame.minX() - origin.x, window.frame.minY() - origin.y,
                                  window.frame.width(), window.frame.height()};

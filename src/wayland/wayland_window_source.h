@@ -60,7 +60,10 @@ struct WaylandWindowSnapshot
         }
         return nullptr;
     }
-    const WaylandWindow* focused() const { return focusedWindow ? window(*focusedWindow) : nullptr; }
+    const WaylandWindow* focused() const
+    {
+        return focusedWindow ? window(*focusedWindow) : nullptr;
+    }
 
     friend bool operator==(const WaylandWindowSnapshot&, const WaylandWindowSnapshot&) = default;
 };

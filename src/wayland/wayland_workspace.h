@@ -21,9 +21,10 @@ namespace halomark::wayland {
 class WaylandWorkspace
 {
 public:
-    explicit WaylandWorkspace(WaylandWindowSource& source,
-                              x11::XcbDesktopEntries entries = x11::XcbDesktopEntries::forThisUser(),
-                              std::filesystem::path proc = "/proc");
+    explicit WaylandWorkspace(
+        WaylandWindowSource& source,
+        x11::XcbDesktopEntries entries = x11::XcbDesktopEntries::forThisUser(),
+        std::filesystem::path proc = "/proc");
 
     // Nothing while no window has the focus, when the focused window names no process, or when
     // the compositor does not answer.
