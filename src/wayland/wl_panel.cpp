@@ -15,6 +15,15 @@
 
 namespace halomark::wayland {
 
+namespace {
+
+bool isOverlayLevel(int level)
+{
+    return level >= window_levels::screenSaver;
+}
+
+} // namespace
+
 // Where a panel's surface goes: its output and the frame's logical rectangle on it.
 struct WlPanel::Placement
 {
@@ -84,12 +93,14 @@ std::optional<WlPanel::Placement> WlPanel::placement() const
 
 void WlPanel::setLevel(int level)
 {
+    const bool otherLayer = isOverlayLevel(level) != isOverlayLevel(levelValue);
     levelValue = level;
     if (visible) {
         stack->order.setLevel(*this, level);
-        unmap();
-        map();
-        restackAbove();
+        if (otherLayer) {
+            unmap();
+            map();
+        }
     }
 }
 
@@ -199,25 +210,9 @@ void WlPanel::orderFrontRegardless()
 {
     stack->order.orderFront(shared_from_this(), levelValue);
     visible = true;
-    // A surface made now goes above every overlay made before: this one is made again, and so
-    // is each that must stay above it.
-    unmap();
+    // Within a layer the compositor keeps its own order (sway 1.7 puts a new surface below
+    // the older ones): a surface that shows stays as it is.
     map();
-    restackAbove();
-}
-
-void WlPanel::restackAbove()
-{
-    bool after = false;
-    for (const auto& entry : stack->order.bottomToTop()) {
-        if (entry.get() == this) {
-            after = true;
-        } else if (auto* panel = dynamic_cast<WlPanel*>(entry.get());
-                   after && panel && panel->surface) {
-            panel->unmap();
-            panel->map();
-        }
-    }
 }
 
 void WlPanel::orderOut()
@@ -247,9 +242,13 @@ void WlPanel::map()
     output = place->display;
     scale = place->scale;
     surface = wl_compositor_create_surface(stack->connection.compositor());
+    // Levels map to layers, since sway 1.7 stacks a new surface below the older ones of its
+    // layer: the screen-saver level (rings, selections) floats on the overlay layer, above
+    // the lower levels (veils) on the top layer; both are above every window.
+    const std::uint32_t layerKind = isOverlayLevel(levelValue) ? ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY
+                                                               : ZWLR_LAYER_SHELL_V1_LAYER_TOP;
     layer = zwlr_layer_shell_v1_get_layer_surface(stack->connection.layerShell(), surface,
-                                                  place->output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
-                                                  "halomark");
+                                                  place->output, layerKind, "halomark");
     static const zwlr_layer_surface_v1_listener listener = {&WlPanel::handleConfigure,
                                                             &WlPanel::handleClosed};
     zwlr_layer_surface_v1_add_listener(layer, &listener, this);

@@ -1,9 +1,10 @@
 // The overlay panels on wlroots compositors: each panel ordered front is a layer-shell surface
-// on the overlay layer of the output its frame lies on, anchored at the output's top-left
-// corner and offset by margins so that it covers exactly the frame (an exclusive zone of -1
-// keeps other panels' zones from moving it). Ordering out destroys the surface; ordering front
-// makes a new one, which the compositor stacks above the overlays made before, so a panel
-// ordered front goes above the others and the panels of higher levels are made again after it.
+// on the output its frame lies on, anchored at the output's top-left corner and offset by
+// margins so that it covers exactly the frame (an exclusive zone of -1 keeps other panels'
+// zones from moving it). Ordering out destroys the surface; ordering front makes one. Levels
+// are kept apart by layers, both above every window: the screen-saver level and higher on the
+// overlay layer, lower levels on the top layer (where a full-screen window covers them). The
+// order within a layer is the compositor's.
 //
 // The pixels are the core's view painted by the Qt canvas into shared-memory buffers, two
 // alternating, each repainted only where it is out of date and never while the compositor
@@ -86,7 +87,6 @@ private:
     std::optional<Placement> placement() const;
     void map();
     void unmap();
-    void restackAbove();
     void applyInputRegion();
     void configured(std::uint32_t serial, std::uint32_t width, std::uint32_t height);
     void closed();
