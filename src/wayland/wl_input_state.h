@@ -25,6 +25,7 @@ public:
     bool buttonState(MouseButton) override { return false; }
     bool isNonModifierKeyDown() override { return false; }
     Point mouseLocation() override;
+    bool readsKeysAndButtons() const override { return false; }
 
     // How many probes ran, for the measurements.
     std::uint64_t probeCount() const { return probes; }

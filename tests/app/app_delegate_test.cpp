@@ -40,6 +40,12 @@ TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemWithItsMenuAndStarts
     launch();
     EXPECT_EQ(statusItem().simButton(), nullptr);
     EXPECT_EQ(items().size(), 14u);
+
+    // Where held keys and buttons cannot be read, the range selection shows disabled.
+    sim.input.setReadsKeysAndButtons(false);
+    launch();
+    EXPECT_EQ(menuText(1, 3), "*Highlight Active Window | ~Range Selection > *⌘ + Drag, "
+                              "⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off");
 }
 
 TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoiceIsStoredOnce)
