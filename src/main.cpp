@@ -274,6 +274,23 @@ int runWlroots(int argc, char** argv, wayland::WlConnection& connection)
         const wayland::LogicalRect& first = screens.coordinates().primary;
         return Point{static_cast<double>(first.x), static_cast<double>(first.y)};
     };
+    // The main screen is the output with the focused window's middle.
+    screens.setFocusedOutputSource([&windows]() -> std::optional<std::string> {
+        const auto snapshot = windows.windows();
+        const wayland::WaylandWindow* focused = snapshot ? snapshot->focused() : nullptr;
+        if (!focused) {
+            return std::nullopt;
+        }
+        const double x = focused->frame.midX();
+        const double y = focused->frame.midY();
+        for (const wayland::WaylandOutput& output : snapshot->outputs) {
+            const Rect& f = output.frame;
+            if (x >= f.minX() && x < f.maxX() && y >= f.minY() && y < f.maxY()) {
+                return output.name;
+            }
+        }
+        return std::nullopt;
+    });
     wayland::WaylandWorkspace runningApplications(windows);
     qt::QtWorkspace<wayland::WaylandWorkspace> workspace(runningApplications,
                                                          qt::QtDesktopServices());
@@ -308,6 +325,12 @@ int run(int argc, char** argv)
     }
 
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            std::fputs("halomark: no graphical session: neither WAYLAND_DISPLAY nor DISPLAY is "
+                       "set\n",
+                       stderr);
+            return kExitFailure;
+        }
         return runX11(argc, argv);
     }
     wayland::WlConnection connection;

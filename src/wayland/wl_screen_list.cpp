@@ -203,9 +203,9 @@ std::optional<Screen> WlScreenList::mainScreen()
     if (layout.screens.empty()) {
         return std::nullopt;
     }
-    if (focusedOutput) {
+    if (const auto name = focusedOutput ? focusedOutput() : std::nullopt) {
         for (std::size_t i = 0; i < layout.outputs.size(); ++i) {
-            if (layout.outputs[i].name == *focusedOutput) {
+            if (layout.outputs[i].name == *name) {
                 return layout.screens[i];
             }
         }
@@ -218,9 +218,9 @@ void WlScreenList::setChangeHandler(std::function<void()> handler)
     changeHandler = std::move(handler);
 }
 
-void WlScreenList::setFocusedOutput(std::optional<std::string> name)
+void WlScreenList::setFocusedOutputSource(std::function<std::optional<std::string>()> source)
 {
-    focusedOutput = std::move(name);
+    focusedOutput = std::move(source);
 }
 
 wl_output* WlScreenList::output(DisplayIdentifier display) const

@@ -5,7 +5,8 @@
 // identity and display identifier, so an output that goes and comes back keeps it. Layer
 // shell does not report the exclusive zones of other clients' panels, so an output's usable
 // frame is its whole frame. The main screen is the first unless the window source names the
-// focused output. Changes reach the handler on a later turn of the main loop, once per burst.
+// focused output (through sway's IPC in the program). Changes reach the handler on a later turn of
+// the main loop, once per burst.
 #pragma once
 
 #include "platform/main_loop.h"
@@ -59,8 +60,8 @@ public:
     std::optional<Screen> mainScreen() override;
     void setChangeHandler(std::function<void()> handler) override;
 
-    // The output that has the keyboard focus, by name, as the window source learns it.
-    void setFocusedOutput(std::optional<std::string> name);
+    // Names the output that has the keyboard focus, asked each time the main screen is.
+    void setFocusedOutputSource(std::function<std::optional<std::string>()> source);
 
     const WlCoordinates& coordinates() const { return layout.space; }
     const std::vector<WlOutputState>& outputStates() const { return layout.outputs; }
@@ -77,7 +78,7 @@ private:
     MainLoop& mainLoop;
     std::vector<std::unique_ptr<Output>> outputs;
     WlScreenLayout layout;
-    std::optional<std::string> focusedOutput;
+    std::function<std::optional<std::string>()> focusedOutput;
     std::function<void()> changeHandler;
     bool notificationPending = false;
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
