@@ -37,6 +37,7 @@
 #include "x11/xcb_compositor_monitor.h"
 #include "x11/xcb_connection.h"
 #include "x11/xcb_input_state.h"
+#include "x11/xcb_panel_windowing.h"
 #include "x11/xcb_polling_round.h"
 #include "x11/xcb_screen_list.h"
 #include "x11/xcb_window_reader.h"
@@ -211,12 +212,17 @@ int runX11(int argc, char** argv)
     x11::XcbPollingRound pollingRound(connection, mainLoop);
     x11::XcbInputState input(pollingRound, screens);
     // The core's points are the system adapter's: its monitors and scale say where they lie.
-    qt::QtPanelFactory panels(mainLoop, [&screens] {
-        const x11::XcbCoordinates& space = screens.coordinates();
-        return qt::QtCoordinates::global(
-            QRect(space.primary.x, space.primary.y, space.primary.width, space.primary.height),
-            space.scale);
-    });
+    // The X11 windowing adds the window hints and the drawing for a display without compositor.
+    x11::XcbPanelWindowing panelWindowing;
+    qt::QtPanelFactory panels(
+        mainLoop,
+        [&screens] {
+            const x11::XcbCoordinates& space = screens.coordinates();
+            return qt::QtCoordinates::global(
+                QRect(space.primary.x, space.primary.y, space.primary.width, space.primary.height),
+                space.scale);
+        },
+        &panelWindowing);
     // Translucent overlays need a compositor; followed as compositors start and stop.
     x11::XcbCompositorMonitor compositor(connection);
     panels.setCompositorActive(compositor.isCompositing());

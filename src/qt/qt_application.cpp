@@ -49,8 +49,7 @@ void QtApplication::activateIgnoringOtherApps(bool)
     for (QWidget* window : QApplication::topLevelWidgets()) {
         const Qt::WindowFlags flags = window->windowFlags();
         if (!window->isVisible() || flags.testFlag(Qt::WindowDoesNotAcceptFocus) ||
-            flags.testFlag(Qt::X11BypassWindowManagerHint) || window->windowType() == Qt::Popup ||
-            window->windowType() == Qt::ToolTip) {
+            window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip) {
             continue;
         }
         window->raise();

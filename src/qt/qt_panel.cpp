@@ -2,12 +2,8 @@
 
 #include "qt/qt_canvas.h"
 #include "qt/qt_coordinates.h"
-#include "qt/qt_outline_shape.h"
-#include "qt/qt_x11_input_window.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,8 +11,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,19 +20,18 @@ namespace {
 
 constexpr double kFallbackRefreshRate = 60.0;
 
-// How the outline band is cut, per point: wide enough that the 4.4-point strokes show whole,
-// narrow enough that a veil becomes a frame rather than a sheet.
-constexpr OutlineShapeRule kOutlineRule{4, 85};
-
-OutlineShapeRule outlineRuleAt(double scale)
-{
-    return {std::max(1, static_cast<int>(std::lround(kOutlineRule.bandWidth * scale))),
-            kOutlineRule.alphaThreshold};
-}
-
 constexpr Qt::WindowFlags kPanelFlags = Qt::Window | Qt::FramelessWindowHint |
                                         Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
-                                        Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint;
+                                        Qt::NoDropShadowWindowHint;
+
+// Milliseconds between frames at the refresh rate of the widget's screen.
+int frameInterval(const QWidget& widget)
+{
+    const QScreen* screen = widget.screen();
+    const double rate =
+        screen && screen->refreshRate() >= 1 ? screen->refreshRate() : kFallbackRefreshRate;
+    return std::max(1, static_cast<int>(std::lround(1000.0 / rate)));
+}
 
 } // namespace
 
@@ -50,7 +43,6 @@ public:
     {
         setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
-        setAttribute(Qt::WA_X11DoNotAcceptFocus);
         setFocusPolicy(Qt::NoFocus);
         setWindowTitle(QStringLiteral("Halomark overlay"));
     }
@@ -62,7 +54,7 @@ protected:
     {
         if (owner) {
             QPainter painter(this);
-            owner->paint(painter, event->region());
+            owner->drawing->paint(painter, event->region());
         }
     }
 
@@ -73,9 +65,9 @@ protected:
             return;
         }
         if (event->button() == Qt::LeftButton) {
-            owner->forward(PointerAction::leftPress, event->position());
+            owner->forwardMouse(PointerAction::leftPress, event->position());
         } else if (event->button() == Qt::RightButton) {
-            owner->forward(PointerAction::rightPress, event->position());
+            owner->forwardMouse(PointerAction::rightPress, event->position());
         }
     }
 
@@ -83,7 +75,7 @@ protected:
     {
         event->accept();
         if (owner && (event->buttons() & Qt::LeftButton)) {
-            owner->forward(PointerAction::leftDrag, event->position());
+            owner->forwardMouse(PointerAction::leftDrag, event->position());
         }
     }
 
@@ -91,14 +83,14 @@ protected:
     {
         event->accept();
         if (owner && event->button() == Qt::LeftButton) {
-            owner->forward(PointerAction::leftRelease, event->position());
+            owner->forwardMouse(PointerAction::leftRelease, event->position());
         }
     }
 
     void resizeEvent(QResizeEvent* event) override
     {
         QWidget::resizeEvent(event);
-        if (owner && owner->outlineMode) {
+        if (owner) {
             owner->damage(std::nullopt);
         }
     }
@@ -107,26 +99,48 @@ private:
     QtPanel* owner;
 };
 
+// Qt's own drawing: the view painted into the translucent window.
+class QtPanel::TranslucentDrawing final : public QtPanelDrawing
+{
+public:
+    explicit TranslucentDrawing(QtPanel& panel) : panel(panel) {}
+
+    void damage(const QRect& rect) override { panel.surface->update(rect); }
+    void refresh() override {}
+    void paint(QPainter& painter, const QRegion& region) override
+    {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& rect : region) {
+            painter.fillRect(rect, Qt::transparent);
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setClipRegion(region);
+        panel.drawView(painter);
+    }
+    bool shapeWindow() override { return true; }
+    bool takesMouseElsewhere() const override { return false; }
+    bool windowChanged() override { return false; }
+    void raise() override {}
+
+private:
+    QtPanel& panel;
+};
+
 QtPanel::QtPanel(const PanelConfiguration& configuration, std::shared_ptr<QtPanelStack> stack)
     : config(configuration), stack(std::move(stack)), contentRect(configuration.contentRect),
       levelValue(configuration.level), ignoresMouse(configuration.ignoresMouseEvents),
-      surface(new Surface(this))
+      surface(new Surface(this)), drawing(std::make_unique<TranslucentDrawing>(*this))
 {
     frameTimer = new QTimer(surface);
     frameTimer->setTimerType(Qt::PreciseTimer);
     QObject::connect(frameTimer, &QTimer::timeout, surface, [this] { frameTick(); });
     alphaTimer = new QTimer(surface);
     alphaTimer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(alphaTimer, &QTimer::timeout, surface, [this] {
-        if (alphaStep) {
-            alphaStep();
-        }
-    });
-    outlineRefresh = new QTimer(surface);
-    outlineRefresh->setSingleShot(true);
-    outlineRefresh->setInterval(0);
-    QObject::connect(outlineRefresh, &QTimer::timeout, surface, [this] { refreshOutline(); });
+    QObject::connect(alphaTimer, &QTimer::timeout, surface, [this] { alphaTick(); });
 
+    if (this->stack->windowing) {
+        this->stack->windowing->prepareWindow(*surface);
+    }
     // The native window exists from now on, so that flags and shapes apply before it shows.
     surface->winId();
     setFrame(contentRect);
@@ -140,33 +154,22 @@ QtPanel::~QtPanel()
         content->setDisplayRequestHandler(nullptr);
     }
     std::erase_if(stack->all, [](const auto& entry) { return entry.expired(); });
-    std::erase_if(stack->bottomToTop, [](const auto& entry) { return entry.expired(); });
-    for (QTimer* timer : {frameTimer, alphaTimer, outlineRefresh}) {
+    for (QTimer* timer : {frameTimer, alphaTimer}) {
         timer->stop();
         QObject::disconnect(timer, nullptr, nullptr, nullptr);
     }
+    // The drawing lets go of what it added to the window while the window is still there.
+    drawing.reset();
     if (surface) {
         surface->detach();
         surface->hide();
         surface->deleteLater();
-    }
-    if (inputWindow) {
-        // The panel may go from inside the input window's own event: delete it afterwards.
-        std::shared_ptr<QtX11InputWindow> later(std::move(inputWindow));
-        later->hide();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [later] {}, Qt::QueuedConnection);
     }
 }
 
 QWidget* QtPanel::widget() const
 {
     return surface;
-}
-
-bool QtPanel::showsOutlineOnly() const
-{
-    return outlineMode;
 }
 
 bool QtPanel::isWindowShown() const
@@ -180,15 +183,7 @@ void QtPanel::setLevel(int level)
     if (!visible) {
         return;
     }
-    auto self = shared_from_this();
-    std::erase_if(stack->bottomToTop, [&](const auto& entry) { return entry.lock() == self; });
-    const auto above =
-        std::find_if(stack->bottomToTop.begin(), stack->bottomToTop.end(), [&](const auto& entry) {
-            auto other = entry.lock();
-            return other && other->levelValue > level;
-        });
-    // Among equals the changed panel goes in front, as it does when ordered front.
-    stack->bottomToTop.insert(above, self);
+    stack->order.setLevel(*this, level);
     restack();
 }
 
@@ -203,7 +198,7 @@ void QtPanel::setAlphaValue(double alpha)
 {
     ++alphaChanges;
     alphaTimer->stop();
-    alphaStep = nullptr;
+    fade.reset();
     alphaModel = alpha;
     applyAlpha(alpha);
 }
@@ -211,31 +206,20 @@ void QtPanel::setAlphaValue(double alpha)
 void QtPanel::animateAlphaValue(double alpha, double duration, const TimingFunction& timing,
                                 std::function<void()> completion)
 {
-    const double from = shownAlpha;
-    const double begin = stack->mainLoop.now();
     const double span = std::max(0.0, duration);
     const std::uint64_t change = ++alphaChanges;
+    fade = AlphaFade{shownAlpha, alpha, stack->mainLoop.now(), span, timing};
     alphaModel = alpha;
-    alphaStep = [this, from, alpha, begin, span, timing] {
-        const double fraction = span > 0 ? (stack->mainLoop.now() - begin) / span : 1.0;
-        applyAlpha(from + (alpha - from) * timing.value(fraction));
-        if (fraction >= 1.0) {
-            alphaTimer->stop();
-        }
-    };
     if (surface) {
-        const QScreen* screen = surface->screen();
-        const double rate =
-            screen && screen->refreshRate() >= 1 ? screen->refreshRate() : kFallbackRefreshRate;
-        alphaTimer->start(std::max(1, static_cast<int>(std::lround(1000.0 / rate))));
+        alphaTimer->start(frameInterval(*surface));
     }
-    alphaStep();
+    alphaTick();
     // The pending end holds the panel, as a running animation does.
     stack->mainLoop.postAfter(
         span, [self = shared_from_this(), change, completion = std::move(completion)] {
             if (self->alphaChanges == change) {
                 self->alphaTimer->stop();
-                self->alphaStep = nullptr;
+                self->fade.reset();
                 self->applyAlpha(self->alphaModel);
             }
             if (completion) {
@@ -244,25 +228,34 @@ void QtPanel::animateAlphaValue(double alpha, double duration, const TimingFunct
         });
 }
 
+void QtPanel::alphaTick()
+{
+    if (!fade) {
+        alphaTimer->stop();
+        return;
+    }
+    const double now = stack->mainLoop.now();
+    applyAlpha(fade->valueAt(now));
+    if (fade->isFinished(now)) {
+        alphaTimer->stop();
+    }
+}
+
 void QtPanel::applyAlpha(double alpha)
 {
     shownAlpha = std::clamp(alpha, 0.0, 1.0);
     if (surface) {
         surface->setWindowOpacity(shownAlpha);
-        // Qt sends the new opacity with its other requests when its own X event source next
-        // runs, which in an otherwise idle loop can be long after the step: each step of a
-        // fade is sent at once instead.
-        if (auto* x11 =
-                qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-            if (xcb_connection_t* connection = x11->connection()) {
-                xcb_flush(connection);
-            }
+        // The window system may hold the new opacity back until its connection is next
+        // flushed, which in an otherwise idle loop can be long after the step.
+        if (stack->windowing) {
+            stack->windowing->flush();
         }
     }
 }
 
-// A window that bypasses the window manager is on every desktop, in no window list and never
-// animated by it: these settings need nothing more on X11.
+// The overlay windows are on every desktop, in no window list and never animated by a window
+// manager (the windowing's hints see to that where one would): these settings need nothing.
 void QtPanel::setAnimationBehavior(AnimationBehavior) {}
 void QtPanel::setCollectionBehavior(std::uint64_t) {}
 
@@ -302,37 +295,20 @@ void QtPanel::setContentView(std::shared_ptr<OverlayView> view)
 
 void QtPanel::orderFrontRegardless()
 {
-    auto self = shared_from_this();
-    std::erase_if(stack->bottomToTop, [&](const auto& entry) { return entry.lock() == self; });
-    const auto above =
-        std::find_if(stack->bottomToTop.begin(), stack->bottomToTop.end(), [&](const auto& entry) {
-            auto other = entry.lock();
-            return other && other->levelValue > levelValue;
-        });
-    stack->bottomToTop.insert(above, self);
+    stack->order.orderFront(shared_from_this(), levelValue);
     visible = true;
-    if (outlineMode) {
-        if (!stack->toldAboutCompositor) {
-            stack->toldAboutCompositor = true;
-            qInfo("halomark: no compositor is running, so the overlays show only their outlines "
-                  "in opaque colours; run a compositing manager (such as picom) for the "
-                  "translucent cues.");
-        }
-        // The shape is known before the window first shows, so no sheet ever flashes.
-        damage(std::nullopt);
-        refreshOutline();
-    } else {
-        updateWindowShown();
-        damage(std::nullopt);
-    }
+    // The drawing is brought up to date before the window first shows, so that a shaped
+    // window never flashes as a sheet.
+    damage(std::nullopt);
+    drawing->refresh();
+    updateWindowShown();
     restack();
     startFramesIfAnimating();
 }
 
 void QtPanel::orderOut()
 {
-    auto self = shared_from_this();
-    std::erase_if(stack->bottomToTop, [&](const auto& entry) { return entry.lock() == self; });
+    stack->order.orderOut(*this);
     visible = false;
     frameTimer->stop();
     updateWindowShown();
@@ -348,36 +324,15 @@ void QtPanel::displayIfNeeded()
     if (!content || !content->needsDisplay() || !visible || !surface) {
         return;
     }
-    if (outlineMode) {
-        refreshOutline();
-    }
+    drawing->refresh();
     QCoreApplication::sendPostedEvents(surface, QEvent::UpdateRequest);
 }
 
-void QtPanel::paint(QPainter& painter, const QRegion& region)
+void QtPanel::drawView(QPainter& painter)
 {
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    if (outlineMode) {
-        if (outlineImage) {
-            for (const QRect& rect : region) {
-                painter.drawImage(rect, *outlineImage, rect);
-            }
-        }
-        return;
-    }
-    for (const QRect& rect : region) {
-        painter.fillRect(rect, Qt::transparent);
-    }
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (!content) {
         return;
     }
-    painter.setClipRegion(region);
-    display(painter);
-}
-
-void QtPanel::display(QPainter& painter)
-{
     // The canvas mirrors y about the content's height in points; the painter then scales
     // points to pixels and puts the content's top-left corner where the window's coordinates
     // have it.
@@ -405,16 +360,8 @@ void QtPanel::damage(std::optional<Rect> viewRect)
         return;
     }
     const QRect rect = viewRect ? widgetRect(*viewRect) : surface->rect();
-    if (rect.isEmpty()) {
-        return;
-    }
-    if (outlineMode) {
-        outlineDirty += rect;
-        if (visible) {
-            outlineRefresh->start();
-        }
-    } else {
-        surface->update(rect);
+    if (!rect.isEmpty()) {
+        drawing->damage(rect);
     }
 }
 
@@ -424,10 +371,7 @@ void QtPanel::startFramesIfAnimating()
         !content->isAnimating(stack->mainLoop.now())) {
         return;
     }
-    const QScreen* screen = surface->screen();
-    const double rate =
-        screen && screen->refreshRate() >= 1 ? screen->refreshRate() : kFallbackRefreshRate;
-    frameTimer->start(std::max(1, static_cast<int>(std::lround(1000.0 / rate))));
+    frameTimer->start(frameInterval(*surface));
 }
 
 void QtPanel::frameTick()
@@ -447,86 +391,30 @@ void QtPanel::frameTick()
     }
 }
 
-void QtPanel::refreshOutline()
-{
-    outlineRefresh->stop();
-    if (!outlineMode || !surface || !visible) {
-        return;
-    }
-    const QRect dirty = outlineDirty.boundingRect() & surface->rect();
-    outlineDirty = QRegion();
-    if (!dirty.isEmpty() || !outlineImage) {
-        renderOutline(dirty);
-    }
-    updateWindowShown();
-    surface->update(dirty);
-}
-
-void QtPanel::renderOutline(const QRect& requested)
-{
-    QRect dirty = requested;
-    if (!outlineImage || outlineImage->size() != surface->size()) {
-        outlineImage = std::make_unique<QImage>(surface->size(), QImage::Format_RGB32);
-        outlineImage->fill(Qt::black);
-        outlineMask = QRegion();
-        dirty = surface->rect();
-    }
-    if (dirty.isEmpty()) {
-        return;
-    }
-    // The band of a pixel depends on its neighbours within the band width: draw those too.
-    const OutlineShapeRule rule = outlineRuleAt(windowSpace.scale());
-    const int margin = rule.bandWidth + 1;
-    const QRect drawn = dirty.adjusted(-margin, -margin, margin, margin) & surface->rect();
-    QImage painted(drawn.size(), QImage::Format_ARGB32_Premultiplied);
-    painted.fill(Qt::transparent);
-    if (content) {
-        QPainter painter(&painted);
-        painter.translate(-drawn.topLeft());
-        display(painter);
-    }
-    const QRect local = dirty.translated(-drawn.topLeft());
-    const QRegion band = outlineBand(painted, local, rule).translated(drawn.topLeft());
-    {
-        QPainter painter(outlineImage.get());
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(dirty.topLeft(), opaqueColors(painted.copy(local)));
-    }
-    outlineMask = outlineMask.subtracted(dirty).united(band);
-}
-
 void QtPanel::drawingModeChanged()
 {
-    const bool outline = !stack->compositorActive;
-    if (outline == outlineMode) {
+    const bool opaque = !stack->compositorActive && stack->windowing;
+    if (opaque == drawsOpaque) {
         return;
     }
-    outlineMode = outline;
-    outlineImage.reset();
-    outlineMask = QRegion();
-    outlineDirty = QRegion();
-    if (outlineMode) {
-        if (!inputWindow) {
-            // It covers the same pixels as the panel's window.
-            inputWindow = QtX11InputWindow::create(
-                [this](PointerAction action, QPointF at) { forward(action, at); });
-        }
-        applyInputMode();
-        if (visible) {
-            damage(std::nullopt);
-            refreshOutline();
-        } else {
-            updateWindowShown();
-        }
-    } else {
-        surface->clearMask();
-        applyInputMode();
-        updateWindowShown();
-        damage(std::nullopt);
+    drawsOpaque = opaque;
+    // The old drawing lets go of its windows and shape before the new one starts.
+    drawing.reset();
+    if (opaque) {
+        drawing = stack->windowing->makeOpaqueDrawing(*this);
     }
+    if (!drawing) {
+        drawing = std::make_unique<TranslucentDrawing>(*this);
+    }
+    applyInputMode();
+    damage(std::nullopt);
+    if (visible) {
+        drawing->refresh();
+    }
+    updateWindowShown();
 }
 
-void QtPanel::forward(PointerAction action, QPointF windowPixel)
+void QtPanel::forwardMouse(PointerAction action, QPointF windowPixel)
 {
     // The view may release the panel while it handles the event: keep it, and touch nothing
     // of the panel after the call.
@@ -568,8 +456,7 @@ void QtPanel::applyInputMode()
     if (!surface) {
         return;
     }
-    // Without a compositor the input window takes the mouse where the panel shows nothing.
-    const bool transparent = ignoresMouse || (outlineMode && inputWindow);
+    const bool transparent = ignoresMouse || drawing->takesMouseElsewhere();
     surface->setAttribute(Qt::WA_TransparentForMouseEvents, transparent);
     if (QWindow* window = surface->windowHandle()) {
         window->setFlag(Qt::WindowTransparentForInput, transparent);
@@ -581,28 +468,15 @@ void QtPanel::updateWindowShown()
     if (!surface) {
         return;
     }
-    const bool show = visible && (!outlineMode || !outlineMask.isEmpty());
-    if (outlineMode && show) {
-        // A mask must be set before the window maps: without it the window is an opaque sheet.
-        surface->setMask(outlineMask);
-    }
+    const bool show = visible && drawing->shapeWindow();
     if (show && !surface->isVisible()) {
         surface->show();
         restack();
     } else if (!show && surface->isVisible()) {
         surface->hide();
     }
-    if (inputWindow) {
-        const bool takesMouse = visible && outlineMode && !ignoresMouse;
-        if (takesMouse) {
-            inputWindow->setGeometry(surface->geometry());
-            if (!inputWindow->isShown()) {
-                inputWindow->show();
-                restack();
-            }
-        } else if (inputWindow->isShown()) {
-            inputWindow->hide();
-        }
+    if (drawing->windowChanged()) {
+        restack();
     }
 }
 
@@ -610,26 +484,26 @@ void QtPanel::restack()
 {
     // Raising every ordered-in panel from the bottom up puts each level above the lower ones
     // and the most recently ordered panel first within its level; other windows stay below.
-    for (const auto& entry : stack->bottomToTop) {
-        auto panel = entry.lock();
-        if (!panel || !panel->surface) {
+    // The stack holds only this factory's panels.
+    for (const auto& entry : stack->order.bottomToTop()) {
+        const auto panel = std::static_pointer_cast<QtPanel>(entry);
+        if (!panel->surface) {
             continue;
         }
         if (panel->surface->isVisible()) {
             panel->surface->raise();
         }
-        if (panel->inputWindow && panel->inputWindow->isShown()) {
-            panel->inputWindow->raise();
-        }
+        panel->drawing->raise();
     }
 }
 
-QtPanelFactory::QtPanelFactory(MainLoop& mainLoop, QtDeviceSpace space)
-    : stack(std::make_shared<QtPanelStack>(mainLoop, std::move(space)))
+QtPanelFactory::QtPanelFactory(MainLoop& mainLoop, QtDeviceSpace space, QtPanelWindowing* windowing)
+    : stack(std::make_shared<QtPanelStack>(mainLoop, std::move(space), windowing))
 {}
 
-QtPanelFactory::QtPanelFactory(MainLoop& mainLoop, ScreenList& screens)
-    : QtPanelFactory(mainLoop, [&screens] { return QtCoordinates::global(screens.screens()); })
+QtPanelFactory::QtPanelFactory(MainLoop& mainLoop, ScreenList& screens, QtPanelWindowing* windowing)
+    : QtPanelFactory(
+          mainLoop, [&screens] { return QtCoordinates::global(screens.screens()); }, windowing)
 {}
 
 void QtPanelFactory::setCompositorActive(bool active)
@@ -648,10 +522,8 @@ void QtPanelFactory::setCompositorActive(bool active)
 std::vector<std::shared_ptr<QtPanel>> QtPanelFactory::frontToBack() const
 {
     std::vector<std::shared_ptr<QtPanel>> result;
-    for (auto it = stack->bottomToTop.rbegin(); it != stack->bottomToTop.rend(); ++it) {
-        if (auto panel = it->lock()) {
-            result.push_back(std::move(panel));
-        }
+    for (const auto& panel : stack->order.frontToBack()) {
+        result.push_back(std::static_pointer_cast<QtPanel>(panel));
     }
     return result;
 }

@@ -1,28 +1,25 @@
-// The overlay panels on Qt: frameless top-level widgets that bypass the window manager (under a
-// managing window manager the frame it adds would swallow clicks meant for the window below),
-// never take focus, are click-through exactly while told so, and stay in level order: a panel
-// ordered front goes above every panel of its level and below every panel of a higher one.
+// The overlay panels on Qt: frameless top-level widgets that stay on top, never take focus,
+// are click-through exactly while told so, and stay in level order (see platform/panel_stack.h).
 //
 // A panel hosts a core view. It forwards the view's mouse events in window coordinates and
 // paints the view with a QPainter canvas at the main loop's media time. The window covers the
 // device pixels its frame maps to on whichever monitor it lies, and the canvas is scaled so
 // that a point of the view is the display's scale in pixels. While the view animates
 // it repaints at the display's refresh rate, damaging only the view's animated rectangle; when
-// nothing animates nothing repaints.
+// nothing animates nothing repaints. Alpha animations follow the core's AlphaFade.
 //
-// With a compositor the panels are translucent. Without one a translucent window shows as an
-// opaque sheet that would hide the screen, so every panel then shows only the band along the
-// edges of what its view painted, in opaque colours, cut out with a shape mask (see
-// qt_outline_shape.h); a panel that takes the mouse takes it through an input-only window over
-// its frame, even where it shows nothing. Alpha needs a compositor: without one it is kept but
-// has no visible effect.
+// What a window system adds (window hints, and another way of showing the panels where windows
+// cannot be translucent) comes through a QtPanelWindowing that the program gives the factory.
 #pragma once
 
+#include "platform/alpha_fade.h"
 #include "platform/main_loop.h"
 #include "platform/panel.h"
+#include "platform/panel_stack.h"
 #include "platform/screen_list.h"
 #include "qt/qt_coordinates.h"
 
+#include <QPointF>
 #include <QPointer>
 #include <QRect>
 #include <QRegion>
@@ -33,17 +30,46 @@
 #include <optional>
 #include <vector>
 
-class QImage;
 class QPainter;
-class QPointF;
 class QTimer;
 class QWidget;
 
 namespace halomark::qt {
 
-class QtX11InputWindow;
-enum class PointerAction;
 struct QtPanelStack;
+
+enum class PointerAction
+{
+    leftPress,
+    leftDrag,
+    leftRelease,
+    rightPress
+};
+
+// How a panel's window shows what its view paints. The panel's own drawing paints the view
+// into its translucent window; a window system whose windows cannot be translucent gives
+// another one (see QtPanelWindowing). A drawing belongs to one panel and never outlives it.
+class QtPanelDrawing
+{
+public:
+    virtual ~QtPanelDrawing() = default;
+    // What changed, in the window's pixels.
+    virtual void damage(const QRect& rect) = 0;
+    // Brings what the window shows up to date at once: as the panel is ordered front, and when
+    // it must display now.
+    virtual void refresh() = 0;
+    virtual void paint(QPainter& painter, const QRegion& region) = 0;
+    // Asked while the panel is ordered in, before its window shows: shapes the window to what
+    // it shows, and says whether it shows anything.
+    virtual bool shapeWindow() = 0;
+    // Whether another window takes the panel's mouse events, so that its own lets them through.
+    virtual bool takesMouseElsewhere() const = 0;
+    // The panel's window showed, hid or moved, or the panel's mouse handling changed. True when
+    // a window of the drawing's own showed, so that the panels are raised in order again.
+    virtual bool windowChanged() = 0;
+    // Raises the drawing's own windows as the panel's window is raised.
+    virtual void raise() = 0;
+};
 
 class QtPanel final : public Panel, public std::enable_shared_from_this<QtPanel>
 {
@@ -63,13 +89,16 @@ public:
     bool ignoresMouseEvents() const { return ignoresMouse; }
     // The alpha as it is now, along the curve while an animation runs.
     double alphaValue() const { return shownAlpha; }
-    // Whether the panel shows only its view's outline band (no compositor).
-    bool showsOutlineOnly() const;
-    // The shape shown in that mode, in the window's coordinates; empty when nothing shows.
-    const QRegion& outlineShape() const { return outlineMask; }
-    // Whether the window is on screen: false while the panel is ordered out, and while it
-    // shows only an outline and that outline is empty.
+    // Whether the window is on screen: false while the panel is ordered out, and while its
+    // drawing shows nothing.
     bool isWindowShown() const;
+
+    // For drawings: paints the view as the window shows it, in the window's pixels, at the
+    // loop's media time; passes a mouse action at a point in the window's pixels on to the
+    // view; shows or hides the window after the drawing's shape changed.
+    void drawView(QPainter& painter);
+    void forwardMouse(PointerAction action, QPointF windowPixel);
+    void updateWindowShown();
 
     // Panel.
     void setLevel(int level) override;
@@ -91,27 +120,21 @@ public:
 
 private:
     class Surface;
+    class TranslucentDrawing;
     friend class Surface;
     friend class QtPanelFactory;
 
     // Drawing.
-    void paint(QPainter& painter, const QRegion& region);
-    void display(QPainter& painter);
     void damage(std::optional<Rect> viewRect);
     QRect widgetRect(const Rect& viewRect) const;
     void startFramesIfAnimating();
     void frameTick();
-    void refreshOutline();
-    void renderOutline(const QRect& dirty);
     void drawingModeChanged();
 
-    // Input.
-    void forward(PointerAction action, QPointF windowPixel);
-    void applyInputMode();
-
     // Window state.
-    void updateWindowShown();
+    void applyInputMode();
     void restack();
+    void alphaTick();
     void applyAlpha(double alpha);
 
     PanelConfiguration config;
@@ -128,52 +151,64 @@ private:
     std::shared_ptr<OverlayView> content;
 
     QPointer<Surface> surface;
-    QTimer* frameTimer = nullptr;     // owned by the surface
-    QTimer* alphaTimer = nullptr;     // owned by the surface
-    QTimer* outlineRefresh = nullptr; // owned by the surface
-    std::uint64_t alphaChanges = 0;   // tells an ending animation whether it still applies
-    std::function<void()> alphaStep;  // the running animation's step, if any
+    QTimer* frameTimer = nullptr;   // owned by the surface
+    QTimer* alphaTimer = nullptr;   // owned by the surface
+    std::uint64_t alphaChanges = 0; // tells an ending animation whether it still applies
+    std::optional<AlphaFade> fade;  // the running alpha animation, if any
 
-    // No compositor: what the view painted, in opaque colours, and the shape that shows.
-    bool outlineMode = false;
-    std::unique_ptr<QImage> outlineImage;
-    QRegion outlineMask;
-    QRegion outlineDirty;
-    std::unique_ptr<QtX11InputWindow> inputWindow;
+    std::unique_ptr<QtPanelDrawing> drawing; // never empty
+    bool drawsOpaque = false;                // the window system's drawing, for opaque windows
     bool pressForwarded = false;
+};
+
+// What a window system adds to the panels: hints on their windows, a way of showing them where
+// windows cannot be translucent, and sending what they asked of the window system at once.
+// The program gives the factory one; without one panels are plain translucent Qt windows.
+class QtPanelWindowing
+{
+public:
+    virtual ~QtPanelWindowing() = default;
+    // Sets what the window system needs on a panel's window before it is created natively.
+    virtual void prepareWindow(QWidget& window) = 0;
+    // The drawing for a panel while windows cannot be translucent (no compositor runs).
+    virtual std::unique_ptr<QtPanelDrawing> makeOpaqueDrawing(QtPanel& panel) = 0;
+    // Sends the window system's requests at once, so that each step of a fade shows on time.
+    virtual void flush() = 0;
 };
 
 // Where the core's global points lie in device pixels, asked for each time a panel is framed.
 using QtDeviceSpace = std::function<QtCoordinates()>;
 
-// What the panels of one factory share: the loop, the device space, the stacking order and
-// the compositor.
+// What the panels of one factory share: the loop, the device space, the window system, the
+// stacking order and the compositor.
 struct QtPanelStack
 {
-    QtPanelStack(MainLoop& mainLoop, QtDeviceSpace space)
-        : mainLoop(mainLoop), space(std::move(space))
+    QtPanelStack(MainLoop& mainLoop, QtDeviceSpace space, QtPanelWindowing* windowing)
+        : mainLoop(mainLoop), space(std::move(space)), windowing(windowing)
     {}
 
     MainLoop& mainLoop;
     QtDeviceSpace space;
+    QtPanelWindowing* windowing;
     bool compositorActive = false;
-    bool toldAboutCompositor = false;
     std::vector<std::weak_ptr<QtPanel>> all;
-    std::vector<std::weak_ptr<QtPanel>> bottomToTop; // the panels ordered in
+    PanelStack order; // the panels ordered in
 };
 
 class QtPanelFactory final : public PanelFactory
 {
 public:
-    // Panels draw at the loop's media time and animate on it, and place their frames in the
-    // device space. The loop, and whatever the space reads, must outlive every panel.
-    QtPanelFactory(MainLoop& mainLoop, QtDeviceSpace space);
+    // Panels draw at the loop's media time and animate on it, place their frames in the
+    // device space, and take what the window system adds from the windowing, if any. The loop,
+    // the windowing and whatever the space reads must outlive every panel.
+    QtPanelFactory(MainLoop& mainLoop, QtDeviceSpace space, QtPanelWindowing* windowing = nullptr);
     // The device space known from the screens alone: the first screen's top-left corner at the
     // device origin, at that screen's scale (see QtCoordinates::global).
-    QtPanelFactory(MainLoop& mainLoop, ScreenList& screens);
+    QtPanelFactory(MainLoop& mainLoop, ScreenList& screens, QtPanelWindowing* windowing = nullptr);
 
     // Whether a compositor composes translucent windows. Until told, the factory assumes none,
-    // which never hides the screen. Panels that exist switch at once.
+    // and panels show with the windowing's opaque drawing, which never hides the screen.
+    // Panels that exist switch at once.
     void setCompositorActive(bool active);
     bool compositorActive() const { return stack->compositorActive; }
 

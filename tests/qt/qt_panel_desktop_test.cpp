@@ -13,6 +13,7 @@
 #include "qt/qt_screen_agreement.h"
 #include "selection/range_selection_capture_view.h"
 #include "sim/sim_settings_store.h"
+#include "x11/xcb_panel_windowing.h"
 #include "x11/xcb_screen_list.h"
 
 #include <QApplication>
@@ -32,13 +33,18 @@ TEST_F(QtPanelDesktopTest, AtAScaleOfOneAndAHalfADragReachesTheViewInPointsThrou
     EXPECT_EQ(scaledScreen(), std::nullopt) << scaledScreen().value_or("");
     EXPECT_EQ(QGuiApplication::primaryScreen()->logicalDotsPerInch(), 144);
     QtMainLoop loop;
-    // Wired as the program wires it: the system adapter says where its points lie.
-    QtPanelFactory factory(loop, [this] {
-        const x11::XcbCoordinates& space = screens->coordinates();
-        return QtCoordinates::global(
-            QRect(space.primary.x, space.primary.y, space.primary.width, space.primary.height),
-            space.scale);
-    });
+    // Wired as the program wires it: the system adapter says where its points lie, and the
+    // X11 windowing draws outlines and takes the mouse without a compositor.
+    x11::XcbPanelWindowing windowing;
+    QtPanelFactory factory(
+        loop,
+        [this] {
+            const x11::XcbCoordinates& space = screens->coordinates();
+            return QtCoordinates::global(
+                QRect(space.primary.x, space.primary.y, space.primary.width, space.primary.height),
+                space.scale);
+        },
+        &windowing);
     const Screen right = screens->screens().at(1);
     ASSERT_EQ(right.backingScaleFactor, 1.5) << "Xft.dpi 144 was not read";
 

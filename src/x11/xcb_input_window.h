@@ -5,6 +5,8 @@
 // events arrive in order with Qt's, on the main thread.
 #pragma once
 
+#include "qt/qt_panel.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QPointF>
 #include <QRect>
@@ -15,27 +17,21 @@
 
 struct xcb_connection_t;
 
-namespace halomark::qt {
+namespace halomark::x11 {
 
-enum class PointerAction
-{
-    leftPress,
-    leftDrag,
-    leftRelease,
-    rightPress
-};
+using qt::PointerAction;
 
-class QtX11InputWindow final : public QAbstractNativeEventFilter
+class XcbInputWindow final : public QAbstractNativeEventFilter
 {
 public:
     // Receives each action with the pointer in the window's own pixels (top-left origin).
     using Handler = std::function<void(PointerAction, QPointF)>;
 
     // Nothing when the application does not run on an X server.
-    static std::unique_ptr<QtX11InputWindow> create(Handler handler);
-    ~QtX11InputWindow() override;
-    QtX11InputWindow(const QtX11InputWindow&) = delete;
-    QtX11InputWindow& operator=(const QtX11InputWindow&) = delete;
+    static std::unique_ptr<XcbInputWindow> create(Handler handler);
+    ~XcbInputWindow() override;
+    XcbInputWindow(const XcbInputWindow&) = delete;
+    XcbInputWindow& operator=(const XcbInputWindow&) = delete;
 
     std::uint32_t windowId() const { return window; }
 
@@ -50,7 +46,7 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    QtX11InputWindow(xcb_connection_t* connection, std::uint32_t window, Handler handler);
+    XcbInputWindow(xcb_connection_t* connection, std::uint32_t window, Handler handler);
 
     xcb_connection_t* connection;
     std::uint32_t window;
@@ -58,4 +54,4 @@ private:
     bool shown = false;
 };
 
-} // namespace halomark::qt
+} // namespace halomark::x11

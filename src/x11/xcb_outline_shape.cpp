@@ -1,11 +1,11 @@
-#include "qt/qt_outline_shape.h"
+#include "x11/xcb_outline_shape.h"
 
 #include <QVector>
 
 #include <algorithm>
 #include <vector>
 
-namespace halomark::qt {
+namespace halomark::x11 {
 namespace {
 
 struct Span
@@ -129,4 +129,4 @@ QImage opaqueColors(const QImage& painted)
     return painted.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
 }
 
-} // namespace halomark::qt
+} // namespace halomark::x11

@@ -1,4 +1,4 @@
-#include "qt/qt_x11_input_window.h"
+#include "x11/xcb_input_window.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <array>
 
-namespace halomark::qt {
+namespace halomark::x11 {
 
-std::unique_ptr<QtX11InputWindow> QtX11InputWindow::create(Handler handler)
+std::unique_ptr<XcbInputWindow> XcbInputWindow::create(Handler handler)
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
@@ -30,18 +30,17 @@ std::unique_ptr<QtX11InputWindow> QtX11InputWindow::create(Handler handler)
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
                       XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values.data());
     xcb_flush(connection);
-    return std::unique_ptr<QtX11InputWindow>(
-        new QtX11InputWindow(connection, window, std::move(handler)));
+    return std::unique_ptr<XcbInputWindow>(
+        new XcbInputWindow(connection, window, std::move(handler)));
 }
 
-QtX11InputWindow::QtX11InputWindow(xcb_connection_t* connection, std::uint32_t window,
-                                   Handler handler)
+XcbInputWindow::XcbInputWindow(xcb_connection_t* connection, std::uint32_t window, Handler handler)
     : connection(connection), window(window), handler(std::move(handler))
 {
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
-QtX11InputWindow::~QtX11InputWindow()
+XcbInputWindow::~XcbInputWindow()
 {
     if (QCoreApplication::instance()) {
         QCoreApplication::instance()->removeNativeEventFilter(this);
@@ -50,7 +49,7 @@ QtX11InputWindow::~QtX11InputWindow()
     xcb_flush(connection);
 }
 
-void QtX11InputWindow::setGeometry(const QRect& rect)
+void XcbInputWindow::setGeometry(const QRect& rect)
 {
     const std::array<std::uint32_t, 4> values{
         static_cast<std::uint32_t>(rect.x()), static_cast<std::uint32_t>(rect.y()),
@@ -63,28 +62,28 @@ void QtX11InputWindow::setGeometry(const QRect& rect)
     xcb_flush(connection);
 }
 
-void QtX11InputWindow::show()
+void XcbInputWindow::show()
 {
     xcb_map_window(connection, window);
     shown = true;
     raise();
 }
 
-void QtX11InputWindow::hide()
+void XcbInputWindow::hide()
 {
     xcb_unmap_window(connection, window);
     xcb_flush(connection);
     shown = false;
 }
 
-void QtX11InputWindow::raise()
+void XcbInputWindow::raise()
 {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
     xcb_flush(connection);
 }
 
-bool QtX11InputWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+bool XcbInputWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
 {
     if (eventType != "xcb_generic_event_t" || !message) {
         return false;
@@ -131,4 +130,4 @@ bool QtX11InputWindow::nativeEventFilter(const QByteArray& eventType, void* mess
     }
 }
 
-} // namespace halomark::qt
+} // namespace halomark::x11

@@ -9,7 +9,7 @@
 #include <QRect>
 #include <QRegion>
 
-namespace halomark::qt {
+namespace halomark::x11 {
 
 struct OutlineShapeRule
 {
@@ -27,4 +27,4 @@ QRegion outlineBand(const QImage& painted, const QRect& area, const OutlineShape
 // The image with every pixel made opaque in its own colour (alpha divided out).
 QImage opaqueColors(const QImage& painted);
 
-} // namespace halomark::qt
+} // namespace halomark::x11
