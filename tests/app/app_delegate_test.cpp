@@ -41,9 +41,11 @@ TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemWithItsMenuAndStarts
     EXPECT_EQ(statusItem().simButton(), nullptr);
     EXPECT_EQ(items().size(), 14u);
 
-    // Where held keys and buttons cannot be read, the range selection shows disabled.
+    // Where held keys and buttons cannot be read, the range selection shows disabled and only
+    // the focus monitor polls.
     sim.input.setReadsKeysAndButtons(false);
     launch();
+    EXPECT_EQ(sim.loop.activeTimerCount(), 1);
     EXPECT_EQ(menuText(1, 3), "*Highlight Active Window | ~Range Selection > *⌘ + Drag, "
                               "⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off");
 }
