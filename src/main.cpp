@@ -271,8 +271,10 @@ int runWlroots(int argc, char** argv, wayland::WlConnection& connection)
                  "highlighted",
                  windows.errorDescription().c_str());
     }
-    qt::QtEventSourcePump windowEvents(windows.eventFileDescriptor(),
-                                       [&windows] { return windows.processEvents(); });
+    // Its events are read when they arrive; nothing of them waits in a queue of the program's.
+    qt::QtEventSourcePump windowEvents(
+        windows.eventFileDescriptor(), [&windows] { return windows.processEvents(); },
+        [&windows] { return windows.eventFileDescriptor() >= 0; });
     const wayland::LayoutOrigin origin = [&screens]() -> std::optional<Point> {
         if (screens.screens().empty()) {
             return std::nullopt;
