@@ -224,7 +224,7 @@ void collectWorkspace(const Json& workspace, std::vector<WaylandWindow>& out,
 
 std::optional<WaylandWindowSnapshot> parseSwayTree(std::string_view json)
 {
-    const Json root = Json::parse(json.begin(), json.end(), nullptr, false);
+    const Json root = Json::parse(json.data(), json.data() + json.size(), nullptr, false);
     if (root.is_discarded() || !root.is_object() || textOf(root, "type") != "root") {
         return std::nullopt;
     }

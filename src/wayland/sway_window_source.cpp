@@ -69,6 +69,12 @@ std::string SwayWindowSource::errorDescription() const
 
 std::shared_ptr<const WaylandWindowSnapshot> SwayWindowSource::windows()
 {
+    // Events that arrived since the pump last ran count at once; their handler runs when the
+    // pump runs next, not from inside a question.
+    if (readEvents()) {
+        isStale = true;
+        hasUnannouncedChange = true;
+    }
     const auto now = std::chrono::steady_clock::now();
     if (snapshot && !isStale && now - readAt < options.snapshotLifetime) {
         return snapshot;
@@ -102,20 +108,34 @@ int SwayWindowSource::eventFileDescriptor() const
 
 bool SwayWindowSource::processEvents()
 {
-    if (!events) {
+    if (readEvents()) {
+        isStale = true;
+        hasUnannouncedChange = true;
+    }
+    return processQueuedEvents();
+}
+
+bool SwayWindowSource::processQueuedEvents()
+{
+    if (hasUnannouncedChange) {
+        hasUnannouncedChange = false;
+        if (changeHandler) {
+            changeHandler();
+        }
+    }
+    return events && events->isConnected();
+}
+
+bool SwayWindowSource::readEvents()
+{
+    if (!events || !events->isConnected()) {
         return false;
     }
     bool changed = false;
     for (const SwayIpcMessage& message : events->readAvailable()) {
         changed = changed || message.isEvent();
     }
-    if (changed) {
-        isStale = true;
-        if (changeHandler) {
-            changeHandler();
-        }
-    }
-    return events->isConnected();
+    return changed;
 }
 
 void SwayWindowSource::connectRequests()

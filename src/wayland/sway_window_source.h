@@ -5,8 +5,10 @@
 // resizes or floating windows dragged about), so the questions of one pass cost one read.
 // Without an answer in time, or with a reply that is not a tree, there are no windows; the
 // request connection is opened again at most once per reconnect interval.
-// The events connection is read without blocking when its socket turns readable: hand
-// eventFileDescriptor() and processEvents() to the program's event-source pump.
+// The events connection is read without blocking: when its socket turns readable and before
+// every question (so that a question never gets an answer older than the last event); hand
+// eventFileDescriptor(), processEvents() and processQueuedEvents() to the program's
+// event-source pump, which calls the change handler from the main loop.
 #pragma once
 
 #include "wayland/sway_ipc.h"
@@ -24,7 +26,9 @@ public:
     struct Options
     {
         std::chrono::milliseconds replyTimeout{250};
-        std::chrono::milliseconds snapshotLifetime{50};
+        // Bounds how long an unannounced change (a resize) goes unseen; a read of a small tree
+        // costs sway and this process a few hundred microseconds.
+        std::chrono::milliseconds snapshotLifetime{100};
         std::chrono::milliseconds reconnectInterval{1000};
     };
 
@@ -45,15 +49,20 @@ public:
 
     // The socket the events arrive on; -1 once it is lost.
     int eventFileDescriptor() const;
-    // Reads the events that have arrived, without waiting; false once the events connection is
-    // lost for good.
+    // Reads the events that have arrived, without waiting, and calls the change handler if
+    // any arrived since it was last called; false once the events connection is lost for good.
     bool processEvents();
+    // The same without reading the socket: for the passes before the event loop waits, which
+    // announce the events a question read first.
+    bool processQueuedEvents();
 
     // How many trees were read, for the measurements.
     int treeReadCount() const { return treeReads; }
 
 private:
     void connectRequests();
+    // Reads the events connection without waiting; true when an event arrived.
+    bool readEvents();
 
     std::string path;
     Options options;
@@ -64,6 +73,7 @@ private:
     std::shared_ptr<const WaylandWindowSnapshot> snapshot;
     std::chrono::steady_clock::time_point readAt;
     bool isStale = true;
+    bool hasUnannouncedChange = false;
     int treeReads = 0;
     std::function<void()> changeHandler;
 };

@@ -1,15 +1,18 @@
 // The sway window source and the ports over it, against the private headless sway of
 // scripts/sway-desktop.sh: after each change made with swaymsg, the answers equal what sway's
 // own client reads from the tree. And the IPC framing and tree reading given broken input.
+#include "qt/qt_event_source_pump.h"
 #include "wayland/sway_tree.h"
 #include "wayland/sway_window_source.h"
 #include "wayland/wayland_accessibility.h"
 #include "wayland/wayland_window_server.h"
 #include "wayland/wayland_workspace.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -117,26 +120,27 @@ struct Ports
                         Rect{std::get<Point>(*position.value), std::get<Size>(*size.value)});
     }
 
-    // Waits for the events that follow a change, as the program's event pump would.
+    // Runs the event loop for a while, the events connection pumped as the program pumps it.
     void settle()
     {
-        for (const auto end = std::chrono::steady_clock::now() + 300ms;
-             std::chrono::steady_clock::now() < end;) {
-            pollfd readable{source.eventFileDescriptor(), POLLIN, 0};
-            if (::poll(&readable, 1, 20) > 0) {
-                ASSERT_TRUE(source.processEvents());
-            }
-        }
+        QEventLoop loop;
+        QTimer::singleShot(300ms, &loop, &QEventLoop::quit);
+        loop.exec();
     }
 
     SwayWindowSource source;
     WaylandWorkspace workspace{source};
     WaylandAccessibility accessibility{source};
     WaylandWindowServer windowServer{source, static_cast<ProcessIdentifier>(::getpid())};
+    qt::QtEventSourcePump pump{source.eventFileDescriptor(),
+                               [this] { return source.processEvents(); },
+                               [this] { return source.processQueuedEvents(); }};
 };
 
 TEST(SwayWindowSource, FollowsFocusNewClosedAndMovedWindowsAsTheTreeDoes)
 {
+    int argc = 0;
+    QCoreApplication application(argc, nullptr);
     auto env = desktopEnvironment();
     ASSERT_FALSE(env["SWAYSOCK"].empty()) << "no sway desktop in " << stateFolder();
     Ports ports(env["SWAYSOCK"]);
@@ -181,6 +185,11 @@ TEST(SwayWindowSource, FollowsFocusNewClosedAndMovedWindowsAsTheTreeDoes)
     const auto split = ports.windowServer.windowDescription(std::stoul(left));
     ASSERT_TRUE(split);
     EXPECT_LT(*std::get<RecordBounds>(*split->bounds).width, 1280);
+    // Floating, it is listed first, in the layer kept above the tiled windows.
+    ASSERT_TRUE(swaymsg("[con_id=" + added + "] floating enable, resize set 600 400"));
+    expectAsTree("the new window floating", added);
+    const auto list = ports.windowServer.copyWindowList(window_list_options::onScreenOnly, 0);
+    EXPECT_EQ(std::get<RecordNumber>(*list->front().layer).integerValue(), 3);
 
     ASSERT_TRUE(swaymsg("[con_id=" + added + "] kill"));
     for (int tries = 0; tries < 100 && ports.windowServer.windowDescription(std::stoul(added));
@@ -201,7 +210,8 @@ TEST(SwayWindowSource, FollowsFocusNewClosedAndMovedWindowsAsTheTreeDoes)
               1280);
     ASSERT_TRUE(swaymsg("[con_id=" + left + "] move container to workspace 1, focus"));
     expectAsTree("the left terminal back", left);
-    EXPECT_GT(changes, 0);
+    EXPECT_GT(changes, 0); // announced through the pump
+    EXPECT_TRUE(ports.pump.isWatching());
 }
 
 TEST(SwayWindowSource, BrokenInputGivesNoWindowsNeverACrash)
