@@ -271,10 +271,11 @@ int runWlroots(int argc, char** argv, wayland::WlConnection& connection)
                  "highlighted",
                  windows.errorDescription().c_str());
     }
-    // Its events are read when they arrive; nothing of them waits in a queue of the program's.
+    // Its events are read when they arrive; those a question read first are announced before
+    // the loop waits.
     qt::QtEventSourcePump windowEvents(
         windows.eventFileDescriptor(), [&windows] { return windows.processEvents(); },
-        [&windows] { return windows.eventFileDescriptor() >= 0; });
+        [&windows] { return windows.processQueuedEvents(); });
     const wayland::LayoutOrigin origin = [&screens]() -> std::optional<Point> {
         if (screens.screens().empty()) {
             return std::nullopt;
