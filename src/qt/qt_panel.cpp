@@ -105,7 +105,16 @@ class QtPanel::TranslucentDrawing final : public QtPanelDrawing
 public:
     explicit TranslucentDrawing(QtPanel& panel) : panel(panel) {}
 
-    void damage(const QRect& rect) override { panel.surface->update(rect); }
+    // Qt drops updates of a hidden window. What changed while it was hidden is asked for as it
+    // shows, so that a panel shown and displayed at once paints without waiting for exposure.
+    void damage(const QRect& rect) override
+    {
+        if (panel.surface->isVisible()) {
+            panel.surface->update(rect);
+        } else {
+            hiddenDamage += rect;
+        }
+    }
     void refresh() override {}
     void paint(QPainter& painter, const QRegion& region) override
     {
@@ -119,11 +128,19 @@ public:
     }
     bool shapeWindow() override { return true; }
     bool takesMouseElsewhere() const override { return false; }
-    bool windowChanged() override { return false; }
+    bool windowChanged() override
+    {
+        if (panel.surface->isVisible() && !hiddenDamage.isEmpty()) {
+            panel.surface->update(hiddenDamage);
+            hiddenDamage = QRegion();
+        }
+        return false;
+    }
     void raise() override {}
 
 private:
     QtPanel& panel;
+    QRegion hiddenDamage;
 };
 
 QtPanel::QtPanel(const PanelConfiguration& configuration, std::shared_ptr<QtPanelStack> stack)

@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <numbers>
 #include <regex>
@@ -259,11 +258,10 @@ TEST(PanelStackAndAlphaFade, PanelsStackByLevelThenRecencyAndFadesFollowTheirCur
 {
     sim::SimMainLoop loop;
     sim::SimPanelFactory factory(loop);
-    std::vector<std::shared_ptr<Panel>> panels; // numbers 0 to 2 at levels 2, 1 and 2
-    for (const int level : {2, 1, 2}) {
-        PanelConfiguration configuration;
-        configuration.level = level;
-        panels.push_back(factory.makePanel(configuration));
+    std::vector<std::shared_ptr<Panel>> p; // numbers 0 to 2 at levels 2, 1 and 2
+    for (PanelConfiguration c; const int level : {2, 1, 2}) {
+        c.level = level;
+        p.push_back(factory.makePanel(c));
     }
     const auto order = [&] {
         std::vector<int> numbers;
@@ -272,35 +270,28 @@ TEST(PanelStackAndAlphaFade, PanelsStackByLevelThenRecencyAndFadesFollowTheirCur
         }
         return numbers;
     };
-    const std::vector<
-        std::pair<std::function<void(std::vector<std::shared_ptr<Panel>>&)>, std::vector<int>>>
-        steps{
-            {[](auto& p) { p[0]->orderFrontRegardless(); }, {0}},
-            {[](auto& p) { p[1]->orderFrontRegardless(); }, {0, 1}},    // lower level: below
-            {[](auto& p) { p[2]->orderFrontRegardless(); }, {2, 0, 1}}, // same level: in front
-            {[](auto& p) { p[0]->orderFrontRegardless(); }, {0, 2, 1}},
-            {[](auto& p) { p[1]->setLevel(3); }, {1, 0, 2}}, // moves to the front of its level
-            {[](auto& p) { p[2]->orderOut(), p[2]->setLevel(9); }, {1, 0}}, // out stays out
-            {[](auto& p) { p[2]->orderFrontRegardless(), p[0]->setLevel(3); }, {2, 0, 1}},
-            {[](auto& p) { p[0].reset(); }, {2, 1}}, // a released panel leaves the order
-        };
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        steps[i].first(panels);
-        EXPECT_EQ(order(), steps[i].second) << "step " << i;
-    }
+    p[0]->orderFrontRegardless();
+    p[1]->orderFrontRegardless(); // a lower level stays below, though ordered last
+    p[2]->orderFrontRegardless(); // the same level: in front
+    EXPECT_EQ(order(), (std::vector{2, 0, 1}));
+    p[0]->orderFrontRegardless();
+    p[1]->setLevel(3); // to the front of its new level
+    EXPECT_EQ(order(), (std::vector{1, 0, 2}));
+    p[2]->orderOut();
+    p[2]->setLevel(9); // a panel ordered out stays out
+    EXPECT_EQ(order(), (std::vector{1, 0}));
+    p[2]->orderFrontRegardless();
+    p[0].reset(); // a released panel leaves the order
+    EXPECT_EQ(order(), (std::vector{2, 1}));
 
-    // A fade from 0.2 to 1 over 0.5 s from t = 2 along ease-in, and one without duration.
+    // From 0.2 to 1 over 0.5 s from t = 2 along ease-in; and a fade without duration.
     const AlphaFade fade{0.2, 1, 2, 0.5, TimingFunction::easeIn()};
-    const AlphaFade instant{1, 0.3, 2, 0, TimingFunction::linear()};
-    const std::vector<std::tuple<AlphaFade, double, double, bool>> samples{
-        {fade, 1.9, 0.2, false}, {fade, 2.375, 0.2 + 0.8 * 0.6218618691748902, false},
-        {fade, 2.5, 1, true},    {fade, 9, 1, true},
-        {instant, 1, 0.3, true},
-    };
-    for (const auto& [f, now, value, finished] : samples) {
-        EXPECT_NEAR(f.valueAt(now), value, 1e-9) << now;
-        EXPECT_EQ(f.isFinished(now), finished) << now;
-    }
+    EXPECT_EQ(std::tuple(fade.valueAt(1.9), fade.valueAt(2.5), fade.valueAt(9),
+                         fade.isFinished(2.4), fade.isFinished(2.5)),
+              std::tuple(0.2, 1.0, 1.0, false, true));
+    EXPECT_NEAR(fade.valueAt(2.375), 0.2 + 0.8 * 0.6218618691748902, 1e-9);
+    const AlphaFade instant{0, 0.3, 2, 0, TimingFunction::linear()};
+    EXPECT_EQ(std::tuple(instant.valueAt(1), instant.isFinished(1)), std::tuple(0.3, true));
 }
 
 TEST(SettingsStore, TypedReadsCoerceLikeThePlatform)
