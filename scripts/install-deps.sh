@@ -17,6 +17,8 @@ packages=(
     fonts-dejavu-core
     # The Wayland adapter and its private headless sway desktop (scripts/sway-desktop.sh).
     libwayland-dev wayland-protocols nlohmann-json3-dev sway grim wtype foot
+    # Qt's own Wayland platform, for the tray icon, its menu and the dialogs on Wayland.
+    qt6-wayland
     # The screen recorder of the demo (scripts/demo.sh).
     python3
     # The Debian package and its checks (tests/package).

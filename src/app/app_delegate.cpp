@@ -194,7 +194,8 @@ void AppDelegate::rebuildMenu()
     menu->addItem(std::move(focusCue));
 
     MenuItem rangeSelection = makeRangeSelectionMenuItem();
-    rangeSelection.enabled = enabled;
+    // The shortcut is a key held with a button: where neither can be read it cannot work.
+    rangeSelection.enabled = enabled && platform.input.readsKeysAndButtons();
     menu->addItem(std::move(rangeSelection));
 
     MenuItem locatorKey = makeLocatorKeyMenuItem();

@@ -10,7 +10,8 @@ CommandKeyMonitor::CommandKeyMonitor(MainLoop& mainLoop, InputState& input)
 
 void CommandKeyMonitor::start()
 {
-    if (timer) {
+    // Where held keys cannot be read there is nothing to watch: taps arrive as commands.
+    if (timer || !input.readsKeysAndButtons()) {
         return;
     }
     resetState();

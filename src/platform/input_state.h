@@ -56,6 +56,11 @@ public:
 
     // The pointer in global bottom-left coordinates.
     virtual Point mouseLocation() = 0;
+
+    // Whether keys, modifiers and buttons held for other programs can be read at all. Where
+    // they cannot (a Wayland session), they always read as released, so nothing that waits
+    // for a held shortcut can start.
+    virtual bool readsKeysAndButtons() const { return true; }
 };
 
 } // namespace halomark

@@ -19,6 +19,7 @@ public:
     void releaseButton(MouseButton button) { buttonsDown.erase(button); }
     void setNonModifierKeyDown(bool down) { nonModifierKeyDown = down; }
     void movePointer(Point location) { pointer = location; }
+    void setReadsKeysAndButtons(bool reads) { readable = reads; }
     void releaseAll()
     {
         keysDown.clear();
@@ -57,6 +58,7 @@ public:
         ++queries;
         return pointer;
     }
+    bool readsKeysAndButtons() const override { return readable; }
 
 private:
     std::set<KeyCode> keysDown;
@@ -64,6 +66,7 @@ private:
     EventFlags flags = 0;
     bool nonModifierKeyDown = false;
     Point pointer;
+    bool readable = true;
     int queries = 0;
 };
 

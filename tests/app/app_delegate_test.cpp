@@ -52,6 +52,14 @@ TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemWithItsMenuAndStarts
               LocalizationManager::shared(shared.settings, [] { return Strings{}; }));
     EXPECT_EQ(withShared->appearanceSettings, AppearanceSettings::shared(shared.settings));
     EXPECT_NE(delegate->localization, withShared->localization);
+
+    // Where held keys and buttons cannot be read, the range selection shows disabled and only
+    // the focus monitor polls.
+    sim.input.setReadsKeysAndButtons(false);
+    launch();
+    EXPECT_EQ(sim.loop.activeTimerCount(), 1);
+    EXPECT_EQ(menuText(1, 3), "*Highlight Active Window | ~Range Selection > *⌘ + Drag, "
+                              "⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off");
 }
 
 TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoiceIsStoredOnce)
