@@ -227,8 +227,15 @@ void FocusCueMonitor::poll(bool force)
             return;
         }
         // The confirmed window moved without a button held (a keyboard move, a tiling
-        // shortcut): withdraw until it settles back or a button is released.
-        suspendForWindowManipulation();
+        // shortcut): withdraw until it settles back or a button is released. Where buttons
+        // cannot be read no release is ever seen, so the window is confirmed again once its
+        // new frame holds still, as a newly focused window is.
+        if (input.readsKeysAndButtons()) {
+            suspendForWindowManipulation();
+        } else if (!state.windowManipulationSuspended) {
+            state.windowManipulationSuspended = true;
+            reportUnavailable();
+        }
     }
 
     if (!state.pendingTarget || !isSameWindow(*state.pendingTarget, *resolved) ||

@@ -343,6 +343,19 @@ TEST_F(FocusCueMonitorTest, AQuarterPointIsNoMoveAKeyboardMoveWithdrawsAndItself
     nextResolution();
     nextResolution();
     EXPECT_EQ(reports, (Reports{withdrawn, editorAt(settled), withdrawn, editorAt(settled)}));
+
+    // Where buttons cannot be read no release would ever bring it back: the moved window is
+    // confirmed again once its new frame agrees on two resolving passes.
+    input.setReadsKeysAndButtons(false);
+    reports.clear();
+    times.clear();
+    const Rect moved{900, 99.75, 700.25, 499.75};
+    desktop.move(21, moved);
+    nextResolution();
+    EXPECT_EQ(reports, Reports{withdrawn});
+    const double confirmed = nextResolution();
+    ASSERT_EQ(reports, (Reports{withdrawn, editorAt(moved)}));
+    EXPECT_EQ(times[1], confirmed);
 }
 
 TEST_F(FocusCueMonitorTest, TheFourthMissingSampleWithdrawsButWithAButtonHeldTheFirst)
