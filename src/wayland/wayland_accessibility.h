@@ -6,25 +6,20 @@
 // there is no value (noValue); a window that has gone is an invalid element.
 #pragma once
 
-#include "platform/accessibility.h"
+#include "platform/window_accessibility.h"
 #include "wayland/wayland_window_source.h"
 
 namespace halomark::wayland {
 
-class WaylandAccessibility final : public Accessibility
+class WaylandAccessibility final : public WindowAccessibility
 {
 public:
     explicit WaylandAccessibility(WaylandWindowSource& source, LayoutOrigin origin = {});
 
-    AccessibilityElement applicationElement(ProcessIdentifier pid) override;
-    AccessibilityAttributeResult copyAttributeValue(const AccessibilityElement& element,
-                                                    const std::string& attribute) override;
-    // The window's id for a window element.
-    std::uint64_t hash(const AccessibilityElement& element) override;
-
 private:
-    AccessibilityAttributeResult focusedWindow(ProcessIdentifier pid);
-    AccessibilityAttributeResult windowAttribute(std::uint64_t id, const std::string& attribute);
+    AccessibilityAttributeResult focusedWindow(ProcessIdentifier pid) override;
+    AccessibilityAttributeResult windowAttribute(std::uint64_t id,
+                                                 const std::string& attribute) override;
 
     WaylandWindowSource& source;
     LayoutOrigin origin;

@@ -1,64 +1,21 @@
 #include "x11/xcb_accessibility.h"
 
+#include <limits>
+
 namespace halomark::x11 {
 
 namespace {
 
 namespace e = accessibility_errors;
 
-// An element is a kind in the top byte and a pid or a window id below it.
-constexpr std::uint64_t kindShift = 56;
-constexpr std::uint64_t applicationKind = 1;
-constexpr std::uint64_t windowKind = 2;
-
-std::uint64_t kindOf(const AccessibilityElement& element)
-{
-    return element.reference >> kindShift;
-}
-
 // Long enough for the reads of one resolution, far shorter than a polling interval.
 constexpr std::chrono::milliseconds recentFrameAge{5};
-
-std::uint32_t payloadOf(const AccessibilityElement& element)
-{
-    return static_cast<std::uint32_t>(element.reference & 0xffffffffu);
-}
 
 } // namespace
 
 XcbAccessibility::XcbAccessibility(XcbWindowReader& reader, const XcbScreenList& screens)
     : reader(reader), screens(screens)
 {}
-
-AccessibilityElement XcbAccessibility::applicationElement(ProcessIdentifier pid)
-{
-    return {applicationKind << kindShift | static_cast<std::uint32_t>(pid)};
-}
-
-AccessibilityAttributeResult
-XcbAccessibility::copyAttributeValue(const AccessibilityElement& element,
-                                     const std::string& attribute)
-{
-    switch (kindOf(element)) {
-    case applicationKind:
-        if (attribute != accessibility_attributes::focusedWindow) {
-            return {e::attributeUnsupported, std::nullopt};
-        }
-        return focusedWindow(static_cast<ProcessIdentifier>(payloadOf(element)));
-    case windowKind:
-        return windowAttribute(payloadOf(element), attribute);
-    default:
-        return {e::invalidElement, std::nullopt};
-    }
-}
-
-std::uint64_t XcbAccessibility::hash(const AccessibilityElement& element)
-{
-    if (kindOf(element) == windowKind) {
-        return payloadOf(element);
-    }
-    return element.reference;
-}
 
 AccessibilityAttributeResult XcbAccessibility::focusedWindow(ProcessIdentifier pid)
 {
@@ -78,17 +35,21 @@ AccessibilityAttributeResult XcbAccessibility::focusedWindow(ProcessIdentifier p
         return {e::noValue, std::nullopt};
     }
     recentFrame = RecentFrame{*active, facts->frame, std::chrono::steady_clock::now()};
-    return {e::success,
-            AccessibilityValue{AccessibilityElement{windowKind << kindShift | *active}}};
+    return {e::success, AccessibilityValue{*windowElement(*active)}};
 }
 
-AccessibilityAttributeResult XcbAccessibility::windowAttribute(xcb_window_t window,
+AccessibilityAttributeResult XcbAccessibility::windowAttribute(std::uint64_t id,
                                                                const std::string& attribute)
 {
     const bool isPosition = attribute == accessibility_attributes::position;
     if (!isPosition && attribute != accessibility_attributes::size) {
         return {e::attributeUnsupported, std::nullopt};
     }
+    // X window ids have 32 bits; a wider id was never handed out.
+    if (id > std::numeric_limits<xcb_window_t>::max()) {
+        return {e::invalidElement, std::nullopt};
+    }
+    const auto window = static_cast<xcb_window_t>(id);
     std::optional<PixelRect> pixels;
     if (recentFrame && recentFrame->window == window &&
         std::chrono::steady_clock::now() - recentFrame->readAt <= recentFrameAge) {

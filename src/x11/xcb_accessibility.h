@@ -9,7 +9,7 @@
 // position and size asked for right after (within 5 ms); later reads ask the server afresh.
 #pragma once
 
-#include "platform/accessibility.h"
+#include "platform/window_accessibility.h"
 #include "x11/xcb_screen_list.h"
 #include "x11/xcb_window_reader.h"
 
@@ -17,22 +17,17 @@
 
 namespace halomark::x11 {
 
-class XcbAccessibility final : public Accessibility
+class XcbAccessibility final : public WindowAccessibility
 {
 public:
     // Reads through the reader shared with the other adapters; the screen list gives the
     // coordinate space of positions.
     XcbAccessibility(XcbWindowReader& reader, const XcbScreenList& screens);
 
-    AccessibilityElement applicationElement(ProcessIdentifier pid) override;
-    AccessibilityAttributeResult copyAttributeValue(const AccessibilityElement& element,
-                                                    const std::string& attribute) override;
-    // The window id for a window element.
-    std::uint64_t hash(const AccessibilityElement& element) override;
-
 private:
-    AccessibilityAttributeResult focusedWindow(ProcessIdentifier pid);
-    AccessibilityAttributeResult windowAttribute(xcb_window_t window, const std::string& attribute);
+    AccessibilityAttributeResult focusedWindow(ProcessIdentifier pid) override;
+    AccessibilityAttributeResult windowAttribute(std::uint64_t id,
+                                                 const std::string& attribute) override;
 
     XcbWindowReader& reader;
     const XcbScreenList& screens;
