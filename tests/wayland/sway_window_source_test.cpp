@@ -2,6 +2,7 @@
 // scripts/sway-desktop.sh: after each change made with swaymsg, the answers equal what sway's
 // own client reads from the tree. And the IPC framing and tree reading given broken input.
 #include "qt/qt_event_source_pump.h"
+#include "sway_desktop.h"
 #include "wayland/sway_tree.h"
 #include "wayland/sway_window_source.h"
 #include "wayland/wayland_accessibility.h"
@@ -27,42 +28,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string stateFolder()
-{
-    const char* state = std::getenv("HALOMARK_SWAY_STATE");
-    return state != nullptr ? state : HALOMARK_DEFAULT_SWAY_STATE;
-}
-
-std::map<std::string, std::string> desktopEnvironment()
-{
-    std::map<std::string, std::string> values;
-    std::ifstream file(stateFolder() + "/env");
-    for (std::string line; std::getline(file, line);) {
-        if (const auto equals = line.find('='); equals != std::string::npos) {
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
-    return values;
-}
-
-// What a command run as the desktop's user prints, without its last line break.
-std::string asDesktopUser(const std::string& command)
-{
-    const std::string line = "HALOMARK_SWAY_STATE='" + stateFolder() +
-                             "' " HALOMARK_SWAY_SCRIPT " exec sh -c '" + command + "' 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = ::popen(line.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            output.append(buffer, count);
-        }
-        ::pclose(pipe);
-    }
-    while (!output.empty() && output.back() == '\n') {
-        output.pop_back();
-    }
-    return output;
-}
+using sway_desktop::asDesktopUser;
+using sway_desktop::desktopEnvironment;
+using sway_desktop::stateFolder;
 
 bool swaymsg(const std::string& command)
 {

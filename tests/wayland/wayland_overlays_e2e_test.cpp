@@ -3,6 +3,8 @@
 // reaching the terminal below it, the hole following the focus to the other output, the ring
 // above the veil around the pointer after a lone Super tap bound in sway to `halomark locate`,
 // nothing of the program in sway's tree, and a quit that leaves the screen as it was.
+#include "sway_desktop.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -21,44 +23,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string stateFolder()
-{
-    const char* state = std::getenv("HALOMARK_SWAY_STATE");
-    return state != nullptr ? state : HALOMARK_DEFAULT_SWAY_STATE;
-}
-
-std::map<std::string, std::string> desktopEnvironment()
-{
-    std::map<std::string, std::string> values;
-    std::ifstream file(stateFolder() + "/env");
-    for (std::string line; std::getline(file, line);) {
-        if (const auto equals = line.find('='); equals != std::string::npos) {
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
-    return values;
-}
-
-// What a shell command run as the desktop's user prints, without its last line break.
-std::string asDesktopUser(const std::string& command)
-{
-    std::ofstream(stateFolder() + "/home/e2e-command.sh") << command << '\n';
-    const std::string line = "HALOMARK_SWAY_STATE='" + stateFolder() +
-                             "' " HALOMARK_SWAY_SCRIPT " exec sh '" + stateFolder() +
-                             "/home/e2e-command.sh' 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = ::popen(line.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            output.append(buffer, count);
-        }
-        ::pclose(pipe);
-    }
-    while (!output.empty() && output.back() == '\n') {
-        output.pop_back();
-    }
-    return output;
-}
+using sway_desktop::asDesktopUser;
+using sway_desktop::desktopEnvironment;
+using sway_desktop::stateFolder;
 
 struct Screenshot
 {
