@@ -29,20 +29,8 @@ output_width=1280
 output_height=800
 
 log() { echo "sway-desktop: $*" >&2; }
-
-# Waits up to $1 seconds for the command to succeed.
-wait_for() {
-    local timeout=$1 description=$2
-    shift 2
-    local deadline=$((SECONDS + timeout))
-    until "$@" >/dev/null 2>&1; do
-        if ((SECONDS >= deadline)); then
-            log "timed out waiting for $description"
-            return 1
-        fi
-        sleep 0.05
-    done
-}
+# shellcheck source=scripts/desktop-processes.sh
+source "$(dirname "${BASH_SOURCE[0]}")/desktop-processes.sh"
 
 # The user the compositor and its clients run as, and the command prefix that switches to it.
 if [[ $(id -u) -eq 0 ]]; then
@@ -84,38 +72,9 @@ launch() {
     mapfile -t environment < <(desktop_env)
     setsid "${as_user[@]}" env -i "${environment[@]}" "${EXTRA_ENV[@]}" "$@" \
         </dev/null >"$state/$name.log" 2>&1 &
-    local pid=$!
-    echo "$pid $(basename "$1")" >"$state/$name.pid"
-    grep -qx "$name" "$state/order" 2>/dev/null || echo "$name" >>"$state/order"
+    record_process "$name" $! "$1"
 }
 EXTRA_ENV=()
-
-is_running() {
-    local pid=$1 command=$2
-    [[ -r /proc/$pid/stat ]] || return 1
-    # A zombie has exited already; only its parent's wait is missing.
-    [[ $(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) != Z ]] || return 1
-    [[ $(cat "/proc/$pid/comm" 2>/dev/null) == "${command:0:15}" ]]
-}
-
-stop_process() {
-    local name=$1 file="$state/$1.pid"
-    [[ -f $file ]] || return 0
-    local pid command
-    read -r pid command <"$file"
-    if is_running "$pid" "$command"; then
-        kill -TERM "$pid" 2>/dev/null || true
-        local deadline=$((SECONDS + 3))
-        while is_running "$pid" "$command" && ((SECONDS < deadline)); do
-            sleep 0.05
-        done
-        if is_running "$pid" "$command"; then
-            log "$name ($pid) ignored TERM; killing it"
-            kill -KILL "$pid" 2>/dev/null || true
-        fi
-    fi
-    rm -f "$file"
-}
 
 # sway starts swaybar and swaybg itself (detached, so not as its children). They leave with
 # it; one that outlived it is found by the desktop's runtime folder in its environment.
@@ -136,14 +95,7 @@ stop_strays() {
 
 stop_all() {
     [[ -d $state ]] || return 0
-    if [[ -f $state/order ]]; then
-        local names
-        mapfile -t names < <(tac "$state/order")
-        for name in "${names[@]}"; do
-            stop_process "$name"
-        done
-        rm -f "$state/order"
-    fi
+    stop_recorded
     stop_strays
     rm -f "$state/env"
 }

@@ -24,20 +24,8 @@ monitor_height=800
 panel_height=30
 
 log() { echo "xvfb-desktop: $*" >&2; }
-
-# Waits up to $1 seconds for the command to succeed.
-wait_for() {
-    local timeout=$1 description=$2
-    shift 2
-    local deadline=$((SECONDS + timeout))
-    until "$@" >/dev/null 2>&1; do
-        if ((SECONDS >= deadline)); then
-            log "timed out waiting for $description"
-            return 1
-        fi
-        sleep 0.05
-    done
-}
+# shellcheck source=scripts/desktop-processes.sh
+source "$(dirname "${BASH_SOURCE[0]}")/desktop-processes.sh"
 
 # Starts a process in its own session with its output in the state folder and records its
 # pid with the name of its executable, so that stop never signals a recycled pid.
@@ -45,48 +33,12 @@ launch() {
     local name=$1
     shift
     setsid "$@" </dev/null >"$state/$name.log" 2>&1 &
-    local pid=$!
-    echo "$pid $(basename "$1")" >"$state/$name.pid"
-    grep -qx "$name" "$state/order" 2>/dev/null || echo "$name" >>"$state/order"
-}
-
-is_running() {
-    local pid=$1 command=$2
-    [[ -r /proc/$pid/stat ]] || return 1
-    # A zombie has exited already; only its parent's wait is missing.
-    [[ $(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) != Z ]] || return 1
-    [[ $(cat "/proc/$pid/comm" 2>/dev/null) == "${command:0:15}" ]]
-}
-
-stop_process() {
-    local name=$1 file="$state/$1.pid"
-    [[ -f $file ]] || return 0
-    local pid command
-    read -r pid command <"$file"
-    if is_running "$pid" "$command"; then
-        kill -TERM "$pid" 2>/dev/null || true
-        local deadline=$((SECONDS + 3))
-        while is_running "$pid" "$command" && ((SECONDS < deadline)); do
-            sleep 0.05
-        done
-        if is_running "$pid" "$command"; then
-            log "$name ($pid) ignored TERM; killing it"
-            kill -KILL "$pid" 2>/dev/null || true
-        fi
-    fi
-    rm -f "$file"
+    record_process "$name" $! "$1"
 }
 
 stop_all() {
     [[ -d $state ]] || return 0
-    if [[ -f $state/order ]]; then
-        local names
-        mapfile -t names < <(tac "$state/order")
-        for name in "${names[@]}"; do
-            stop_process "$name"
-        done
-        rm -f "$state/order"
-    fi
+    stop_recorded
     rm -f "$state/env" "$state/display"
 }
 
