@@ -16,7 +16,7 @@
 namespace halomark::qt {
 namespace {
 
-// The settings file's bytes, nothing when there is no file, or the reason it cannot be read.
+// The settings file as read: whether there is one, and its bytes or why they cannot be read.
 struct FileContents
 {
     bool exists = false;
