@@ -21,6 +21,8 @@ packages=(
     qt6-wayland
     # The screen recorder of the demo (scripts/demo.sh).
     python3
+    # The fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizers.
+    clang libclang-rt-14-dev
     # The Debian package and its checks (tests/package).
     dpkg-dev desktop-file-utils appstream lintian
 )

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds and passes every test: installs what is missing, checks formatting and the tests'
 # share of the code, builds with warnings as errors and runs the unit tests in the normal and
-# the sanitizer build, then builds the desktop adapters and runs their tests on a private X
-# desktop (Xvfb, openbox, a panel), which ctest starts and stops; the desktop is stopped here
-# too should anything go wrong.
+# the sanitizer build, runs the fuzz targets for a fixed number of inputs, then builds the
+# desktop adapters and runs their tests on a private X desktop (Xvfb, openbox, a panel), which
+# ctest starts and stops; the desktop is stopped here too should anything go wrong.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +18,9 @@ for preset in default asan; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== fuzz: the parsers of untrusted input under libFuzzer"
+scripts/fuzz.sh
 
 echo "== desktop: configure, build, test on a private X desktop"
 export HALOMARK_DESKTOP_STATE="$PWD/build/desktop/xvfb-desktop"

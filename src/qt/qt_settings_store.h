@@ -1,19 +1,16 @@
-// The settings store as a JSON file, by default $XDG_CONFIG_HOME/halomark/settings.json. Bools,
-// integers, doubles and texts keep their types across processes (a double is always written
-// with a fraction or an exponent, so 2.0 does not come back as the integer 2); any other JSON
-// value is an OtherSettingValue and is written back as it was read, as are keys this program
-// does not use. Every change rewrites the whole file atomically, so a failed write leaves the
-// previous file in place. A file that cannot be parsed is moved aside, never overwritten, and
-// the store starts empty.
+// The settings store as a JSON file, by default $XDG_CONFIG_HOME/halomark/settings.json, in the
+// format of SettingsDocument: values keep their types, and values and keys this program does
+// not use are written back as they were read. Every change rewrites the whole file atomically,
+// so a failed write leaves the previous file in place. A file that cannot be parsed is moved
+// aside, never overwritten, and the store starts empty.
 #pragma once
 
 #include "platform/settings_store.h"
 
-#include "qt/json_value.h"
+#include "qt/settings_document.h"
 
 #include <QString>
 
-#include <map>
 #include <string>
 
 namespace halomark::qt {
@@ -31,19 +28,13 @@ public:
     void remove(const std::string& key) override;
 
 private:
-    struct Entry
-    {
-        SettingValue value;
-        JsonValue stored; // what is written for an OtherSettingValue
-    };
-
     void load();
     void keepUnparsableFileAside();
     void save();
     void warnOfWriteFailure(const QString& reason);
 
     QString path;
-    std::map<std::string, Entry> entries;
+    SettingsDocument document;
     // False when a file that could not be read is still at the path: writing would destroy it.
     bool mayWrite = true;
     bool writeFailureReported = false;
