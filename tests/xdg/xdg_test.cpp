@@ -22,16 +22,18 @@ namespace fs = std::filesystem;
 
 TEST(DesktopEntry, TheFirstKeyAndGroupCountAndEscapesAreUndone)
 {
-    const auto entry = DesktopEntry::parse("# comment\nName=outside any group\n"
-                                           "[Desktop Entry]\r\n  Name = Files \r\nName=Later\n"
-                                           "Name[de]=Dateien\nName[sr@latin]=Datoteke\n"
-                                           "Comment=a\\sb\\nc\\td\\re\\\\f\\;g\\\n=no key\n"
-                                           "Hidden=True\nTerminal=false\n"
-                                           "[Desktop Action new]\nName=New\n"
-                                           "[Desktop Entry]\nName=Repeated group\nIcon=x\n");
+    const auto entry =
+        DesktopEntry::parse("# comment\nName=outside any group\n"
+                            "[Desktop Entry]\r\n  Name = Files \r\nName=Later\n"
+                            "Name[de]=Dateien\nName[de_CH]=CH\nName[sr@latin]=Datoteke\n"
+                            "Comment=a\\sb\\nc\\td\\re\\\\f\\;g\\\n=no key\n"
+                            "Hidden=True\nTerminal=false\n"
+                            "[Desktop Action new]\nName=New\n"
+                            "[Desktop Entry]\nName=Repeated group\nIcon=x\n");
     const std::map<std::pair<std::string, std::string>, std::optional<std::string>> cases = {
         {{"Name", ""}, "Files"},
         {{"Name", "de_AT.UTF-8"}, "Dateien"},
+        {{"Name", "de_CH.UTF-8"}, "CH"},
         {{"Name", "sr_RS@latin"}, "Datoteke"},
         {{"Name", "C"}, "Files"},
         {{"Comment", ""}, "a b\nc\td\re\\f\\;g\\"}, // unknown escapes and a last '\' kept
