@@ -10,7 +10,6 @@
 #include "qt/qt_settings_store.h"
 #include "qt/single_instance_lock.h"
 #include "qt/xdg_autostart_login_item_service.h"
-#include "qt/xdg_paths.h"
 
 #include "qt_testing.h"
 
@@ -152,16 +151,6 @@ TEST_F(QtSettingsStoreTest, AWriteThatFailsLosesNothingOnDiskAndIsReportedOnce)
     EXPECT_FALSE(QFile::exists(root.path("missing")));
 }
 
-// An absolute XDG_CONFIG_HOME is where the end-to-end tests find the settings file.
-TEST(XdgConfigHome, IsTheHomeConfigFolderWhenTheVariableIsRelativeOrUnset)
-{
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(xdgConfigHome(), QDir::homePath() + "/.config");
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(QtSettingsStore::defaultFilePath(),
-              QDir::homePath() + "/.config/halomark/settings.json");
-}
-
 class XdgAutostartTest : public ::testing::Test
 {
 protected:
@@ -197,8 +186,6 @@ TEST_F(XdgAutostartTest, TheStateIsReadBackFromEntriesWrittenByAnyone)
         {"[Desktop Entry]\nExec=%1\nHidden = false\nX-GNOME-Autostart-enabled=true\n", enabled},
         {"# by hand\n[Desktop Entry]\nExec=\"%1\" --quiet %u\n", enabled},
         {"[Desktop Entry]\nExec=/usr/bin/something-else %1\n", notRegistered},
-        {"[Desktop Action Other]\nExec=%1\n[Desktop Entry]\nExec=true\n", notRegistered},
-        {"[Desktop Entry]\nExec=\"%1\n", notRegistered},
         {"[Desktop Entry]\nExec=%2\n", enabled}, // the same program through a link
     };
     for (const auto& [entry, status] : cases) {
@@ -219,18 +206,6 @@ TEST_F(XdgAutostartTest, TheStateIsReadBackFromEntriesWrittenByAnyone)
     EXPECT_EQ(service.status(), notRegistered);
 }
 
-TEST_F(XdgAutostartTest, ProgramPathsWithReservedCharactersAreQuotedAndReadBack)
-{
-    const QString spaced = folder.path("My Apps/100% \"halo\"");
-    writeFile(spaced, "#!/bin/sh\n");
-    ASSERT_EQ(XdgAutostartLoginItemService(autostart, spaced).registerItem(), std::nullopt);
-    // Quoted, with the quote escaped, the backslash of that escape escaped again as every
-    // backslash of a value is, and the percent sign doubled.
-    EXPECT_EQ(execLine(), "Exec=\"" + folder.root() + "/My Apps/100%% \\\\\"halo\\\\\"\"");
-    EXPECT_EQ(XdgAutostartLoginItemService(autostart, spaced).status(), LoginItemStatus::enabled);
-    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered) << "another program's entry";
-}
-
 TEST_F(XdgAutostartTest, TheInstalledEntryIsCopiedWithItsExecRunningThisProgram)
 {
     const QString installed = "[Desktop Entry]\nName=Halomark\nName[de]=Halomark\nIcon=org.h"
@@ -243,15 +218,6 @@ TEST_F(XdgAutostartTest, TheInstalledEntryIsCopiedWithItsExecRunningThisProgram)
     EXPECT_EQ(QString::fromUtf8(readFile(copying.entryPath())),
               QString(installed).replace("Exec=halomark\nExec=stale\n", "Exec=" + program + "\n"));
     EXPECT_EQ(copying.status(), LoginItemStatus::enabled);
-    const QByteArray home = qgetenv("XDG_DATA_HOME");
-    const QByteArray dirs = qgetenv("XDG_DATA_DIRS");
-    qputenv("XDG_DATA_HOME", "/x");
-    qputenv("XDG_DATA_DIRS", "/a:relative:/b/");
-    EXPECT_EQ(XdgAutostartLoginItemService::defaultApplicationFolders("/p/bin/halomark"),
-              (QStringList{"/x/applications", "/a/applications", "/b/applications",
-                           "/p/share/applications"}));
-    qputenv("XDG_DATA_HOME", home);
-    qputenv("XDG_DATA_DIRS", dirs);
 }
 
 TEST_F(XdgAutostartTest, RefusalsSayWhichPathAndWhy)
@@ -316,9 +282,6 @@ TEST_F(XdgAutostartTest, OnlyAProgramThatOutlivesTheSessionIsPinnedOrElseTheInst
             << refusal;
         ::chmod(QFile::encodeName(path).constData(), 0755);
     }
-    EXPECT_NE(pin(program, {}).refusal.value_or("").find(" is writable by other users."),
-              std::string::npos)
-        << "the temporary folder itself is open to everyone";
 
     const Search installed{{QDir::tempPath().toStdString()},
                            {program.toStdString(), "/nonexistent/halomark", "/usr/bin/env"}};
@@ -352,9 +315,6 @@ TEST(SingleInstanceLock, OnlyARegularFileOfOursInAPrivateFolderIsTrusted)
     ASSERT_TRUE(QFile::link(folder.path("target"), path));
     EXPECT_EQ(refusal(path), path.toStdString() + " is a symbolic link, which is not followed");
     EXPECT_EQ(readFile(folder.path("target")), "precious");
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    EXPECT_EQ(refusal(path), path.toStdString() + " is not a regular file of this user");
     ASSERT_TRUE(QFile::remove(path));
     SingleInstanceLock lock(path);
     EXPECT_EQ(lock.tryAcquire(), SingleInstanceLock::Result::acquired);
