@@ -97,8 +97,7 @@ std::optional<QString> SingleInstanceLock::open()
         return QStringLiteral("the path %1 is relative").arg(filePath);
     }
     const QString folder = QFileInfo(filePath).absolutePath();
-    struct stat status
-    {};
+    struct stat status = {};
     if (::stat(QFile::encodeName(folder).constData(), &status) != 0) {
         return QStringLiteral("the runtime folder %1: %2").arg(folder, systemError(errno));
     }

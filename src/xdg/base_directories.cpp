@@ -22,8 +22,7 @@ std::optional<std::filesystem::path> absolutePath(std::string_view value)
 
 std::optional<std::string> passwordHome()
 {
-    struct passwd entry
-    {};
+    struct passwd entry = {};
     struct passwd* found = nullptr;
     std::string buffer(16384, '\0');
     if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||

@@ -2,7 +2,9 @@
 
 #include "xdg/system_error.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,8 +72,7 @@ BoundedRead readBoundedFile(const std::filesystem::path& path, const BoundedRead
         }
         return failure(path, error, describeError(error));
     }
-    struct stat status
-    {};
+    struct stat status = {};
     if (::fstat(file.get(), &status) != 0) {
         const int error = errno;
         return failure(path, error, describeError(error));

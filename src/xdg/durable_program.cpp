@@ -39,8 +39,7 @@ bool isWithinAny(const fs::path& path, const std::vector<fs::path>& folders)
 std::optional<std::string> whyNotOurs(const fs::path& path)
 {
     for (fs::path part = path;; part = part.parent_path()) {
-        struct stat status
-        {};
+        struct stat status = {};
         if (::lstat(part.c_str(), &status) != 0) {
             return part.string() + ": " + describeError(errno);
         }

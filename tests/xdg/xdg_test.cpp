@@ -143,8 +143,7 @@ TEST_F(XdgFilesTest, AWriteReplacesTheFileWholeOrLeavesTheOldOne)
     const fs::path file = path("entry.desktop");
     write(file, "old");
     ASSERT_EQ(writeFileAtomically(file, "new contents", 0640), std::nullopt);
-    struct stat status
-    {};
+    struct stat status = {};
     ASSERT_EQ(::stat(file.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
 
