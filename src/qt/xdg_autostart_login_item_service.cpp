@@ -12,17 +12,13 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <utility>
 
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace halomark::qt {
 namespace {
