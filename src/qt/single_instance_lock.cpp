@@ -1,9 +1,11 @@
 #include "qt/single_instance_lock.h"
 
+#include "xdg/base_directories.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QFileInfo>
 #include <QtGlobal>
 
 #include <cerrno>
@@ -11,6 +13,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -66,12 +69,12 @@ QString SingleInstanceLock::pathFor(const QString& runtimeFolder, const QString&
 
 QString SingleInstanceLock::defaultPath()
 {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir::isAbsolutePath(folder)) {
-        // Qt makes a private folder for the user when the session gives none.
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const auto folder = xdg::BaseDirectories::fromProcess().runtimeDir();
+    if (!folder) {
+        return {};
     }
-    return pathFor(folder, qEnvironmentVariable("DISPLAY"));
+    return pathFor(QFile::decodeName(QByteArray::fromStdString(folder->native())),
+                   qEnvironmentVariable("DISPLAY"));
 }
 
 SingleInstanceLock::SingleInstanceLock(QString path) : filePath(std::move(path)) {}
@@ -84,6 +87,44 @@ SingleInstanceLock::~SingleInstanceLock()
     }
 }
 
+std::optional<QString> SingleInstanceLock::open()
+{
+    if (filePath.isEmpty()) {
+        return QStringLiteral(
+            "no runtime folder: XDG_RUNTIME_DIR is unset or not an absolute path");
+    }
+    if (!QDir::isAbsolutePath(filePath)) {
+        return QStringLiteral("the path %1 is relative").arg(filePath);
+    }
+    const QString folder = QFileInfo(filePath).absolutePath();
+    struct stat status = {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0) {
+        return QStringLiteral("the runtime folder %1: %2").arg(folder, systemError(errno));
+    }
+    if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 077) != 0) {
+        return QStringLiteral("the runtime folder %1 is not private to this user (owner %2, mode "
+                              "%3): anyone else could take or replace the lock")
+            .arg(folder)
+            .arg(status.st_uid)
+            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    }
+    // Never through a link: it would let the pid be written over the link's target.
+    const int opened = ::open(QFile::encodeName(filePath).constData(),
+                              O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (opened < 0) {
+        const int reason = errno;
+        return reason == ELOOP
+                   ? QStringLiteral("%1 is a symbolic link, which is not followed").arg(filePath)
+                   : QStringLiteral("%1: %2").arg(filePath, systemError(reason));
+    }
+    if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+        ::close(opened);
+        return QStringLiteral("%1 is not a regular file of this user").arg(filePath);
+    }
+    fd = opened;
+    return std::nullopt;
+}
+
 SingleInstanceLock::Result SingleInstanceLock::tryAcquire()
 {
     if (held) {
@@ -92,10 +133,8 @@ SingleInstanceLock::Result SingleInstanceLock::tryAcquire()
     holderPid.reset();
     error.clear();
     if (fd < 0) {
-        const QByteArray encoded = QFile::encodeName(filePath);
-        fd = ::open(encoded.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            error = systemError(errno);
+        if (const auto refusal = open()) {
+            error = *refusal;
             return Result::unavailable;
         }
     }

@@ -1,42 +1,34 @@
 #include "qt/xdg_paths.h"
 
+#include "xdg/base_directories.h"
+
 #include <QDir>
-#include <QtGlobal>
+#include <QFile>
 
 namespace halomark::qt {
 namespace {
 
-QString absoluteOr(const char* variable, const QString& fallback)
+QString fromPath(const std::filesystem::path& path)
 {
-    const QString configured = qEnvironmentVariable(variable);
-    if (!configured.isEmpty() && QDir::isAbsolutePath(configured)) {
-        return QDir::cleanPath(configured);
-    }
-    return fallback;
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
 } // namespace
 
 QString xdgConfigHome()
 {
-    return absoluteOr("XDG_CONFIG_HOME", QDir::homePath() + QStringLiteral("/.config"));
+    const auto folder = xdg::BaseDirectories::fromProcess().configHome();
+    // Without any home folder, Qt's own answer for it (the root folder) is as good as any.
+    return folder ? fromPath(*folder) : QDir::homePath() + QStringLiteral("/.config");
 }
 
 QStringList xdgDataFolders()
 {
-    QStringList folders{
-        absoluteOr("XDG_DATA_HOME", QDir::homePath() + QStringLiteral("/.local/share"))};
-    QStringList system;
-    for (const QString& folder :
-         qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        if (QDir::isAbsolutePath(folder)) {
-            system += QDir::cleanPath(folder);
-        }
+    QStringList folders;
+    for (const auto& folder : xdg::BaseDirectories::fromProcess().dataFolders()) {
+        folders += fromPath(folder);
     }
-    if (system.isEmpty()) {
-        system = QStringList{QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
-    }
-    return folders + system;
+    return folders;
 }
 
 } // namespace halomark::qt

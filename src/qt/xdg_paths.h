@@ -1,5 +1,6 @@
-// Folders of the XDG base directories. Relative values of the variables are invalid and are
-// ignored, as the rules ask, instead of being resolved against the working folder.
+// The XDG base directories as Qt strings, for the parts of the Qt adapter that work in QString.
+// The folders come from the xdg folder's BaseDirectories: relative values of the variables are
+// invalid and ignored instead of being resolved against the working folder.
 #pragma once
 
 #include <QString>

@@ -1,11 +1,11 @@
 #include "x11/xcb_desktop_entries.h"
 
+#include "xdg/base_directories.h"
+#include "xdg/bounded_file.h"
+#include "xdg/desktop_entry.h"
+
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <set>
 
 namespace halomark::x11 {
@@ -20,83 +20,6 @@ std::string lowered(std::string_view text)
     return result;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && isSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// The escapes of a string value: \s, \n, \t, \r and \\.
-std::string unescaped(std::string_view value)
-{
-    std::string result;
-    result.reserve(value.size());
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            result.push_back(value[i]);
-            continue;
-        }
-        switch (value[++i]) {
-        case 's':
-            result.push_back(' ');
-            break;
-        case 'n':
-            result.push_back('\n');
-            break;
-        case 't':
-            result.push_back('\t');
-            break;
-        case 'r':
-            result.push_back('\r');
-            break;
-        default:
-            result.push_back(value[i]);
-        }
-    }
-    return result;
-}
-
-// The locale forms a localized key is looked up in, most specific first; none for the C
-// locale.
-std::vector<std::string> localeForms(std::string_view locale)
-{
-    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.starts_with("C.")) {
-        return {};
-    }
-    std::string_view modifier;
-    if (const auto at = locale.find('@'); at != std::string_view::npos) {
-        modifier = locale.substr(at + 1);
-        locale = locale.substr(0, at);
-    }
-    locale = locale.substr(0, locale.find('.'));
-    std::string_view country;
-    if (const auto underscore = locale.find('_'); underscore != std::string_view::npos) {
-        country = locale.substr(underscore + 1);
-        locale = locale.substr(0, underscore);
-    }
-    const std::string lang(locale);
-    std::vector<std::string> forms;
-    if (!country.empty() && !modifier.empty()) {
-        forms.push_back(lang + "_" + std::string(country) + "@" + std::string(modifier));
-    }
-    if (!country.empty()) {
-        forms.push_back(lang + "_" + std::string(country));
-    }
-    if (!modifier.empty()) {
-        forms.push_back(lang + "@" + std::string(modifier));
-    }
-    if (!lang.empty()) {
-        forms.push_back(lang);
-    }
-    return forms;
-}
-
 std::optional<std::string> programName(std::string_view program)
 {
     const std::string name = std::filesystem::path(std::string(program)).filename().string();
@@ -104,15 +27,6 @@ std::optional<std::string> programName(std::string_view program)
         return std::nullopt;
     }
     return name;
-}
-
-std::optional<std::string> readFile(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 std::optional<std::filesystem::file_time_type> stampOf(const std::filesystem::path& folder)
@@ -125,111 +39,45 @@ std::optional<std::filesystem::file_time_type> stampOf(const std::filesystem::pa
     return stamp;
 }
 
-std::string environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : std::string();
-}
-
 } // namespace
 
 DesktopEntry parseDesktopEntry(std::string_view text, std::string_view locale)
 {
+    const auto file = xdg::DesktopEntry::parse(text);
     DesktopEntry entry;
-    std::map<std::string, std::string, std::less<>> localizedNames;
-    bool inMainGroup = false;
-    bool sawMainGroup = false;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = trimmed(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
-        if (line.front() == '[') {
-            // Only the first [Desktop Entry] group describes the application; actions follow.
-            inMainGroup = line == "[Desktop Entry]" && !sawMainGroup;
-            sawMainGroup = sawMainGroup || inMainGroup;
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (!inMainGroup || equals == std::string_view::npos) {
-            continue;
-        }
-        const std::string_view key = trimmed(line.substr(0, equals));
-        const std::string value = unescaped(trimmed(line.substr(equals + 1)));
-        if (key == "Name") {
-            entry.name = value;
-        } else if (key.starts_with("Name[") && key.ends_with("]")) {
-            localizedNames.emplace(std::string(key.substr(5, key.size() - 6)), value);
-        } else if (key == "Type") {
-            entry.isApplication = value == "Application";
-        } else if (key == "Hidden") {
-            entry.isHidden = value == "true";
-        } else if (key == "StartupWMClass" && !value.empty()) {
-            entry.startupWMClass = value;
-        } else if (key == "Exec") {
-            entry.executable = executableOfCommand(value);
-        } else if (key == "TryExec" && !value.empty()) {
-            entry.tryExecutable = programName(value);
-        }
+    entry.name = file.localizedValue("Name", locale);
+    entry.isApplication = file.value("Type") == "Application";
+    entry.isHidden = file.boolean("Hidden") == true;
+    if (auto wmClass = file.value("StartupWMClass"); wmClass && !wmClass->empty()) {
+        entry.startupWMClass = std::move(wmClass);
     }
-    for (const std::string& form : localeForms(locale)) {
-        if (const auto found = localizedNames.find(form); found != localizedNames.end()) {
-            entry.name = found->second;
-            break;
-        }
+    if (const auto exec = file.value("Exec")) {
+        entry.executable = executableOfCommand(*exec);
+    }
+    if (const auto tryExec = file.value("TryExec"); tryExec && !tryExec->empty()) {
+        entry.tryExecutable = programName(*tryExec);
     }
     return entry;
 }
 
 std::optional<std::string> executableOfCommand(std::string_view exec)
 {
-    // Words split at unquoted blanks; double quotes group, and a backslash in them escapes.
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    bool quoted = false;
-    for (std::size_t i = 0; i < exec.size(); ++i) {
-        const char c = exec[i];
-        if (quoted) {
-            if (c == '"') {
-                quoted = false;
-            } else if (c == '\\' && i + 1 < exec.size()) {
-                word.push_back(exec[++i]);
-            } else {
-                word.push_back(c);
-            }
-        } else if (c == ' ' || c == '\t') {
-            if (inWord) {
-                words.push_back(std::move(word));
-                word.clear();
-                inWord = false;
-            }
-        } else {
-            inWord = true;
-            if (c == '"') {
-                quoted = true;
-            } else {
-                word.push_back(c);
-            }
-        }
-    }
-    if (inWord) {
-        words.push_back(std::move(word));
+    const auto words = xdg::splitExec(exec);
+    if (!words) {
+        return std::nullopt;
     }
     std::size_t index = 0;
-    if (index < words.size() && programName(words[index]) == "env") {
+    if (index < words->size() && programName((*words)[index]) == "env") {
         ++index;
-        while (index < words.size() &&
-               (words[index].find('=') != std::string::npos || words[index].starts_with("-"))) {
+        while (index < words->size() && ((*words)[index].find('=') != std::string::npos ||
+                                         (*words)[index].starts_with("-"))) {
             ++index;
         }
     }
-    if (index >= words.size()) {
+    if (index >= words->size()) {
         return std::nullopt;
     }
-    return programName(words[index]);
+    return programName((*words)[index]);
 }
 
 XcbDesktopEntries::XcbDesktopEntries(std::vector<std::filesystem::path> applicationFolders,
@@ -239,35 +87,12 @@ XcbDesktopEntries::XcbDesktopEntries(std::vector<std::filesystem::path> applicat
 
 XcbDesktopEntries XcbDesktopEntries::forThisUser()
 {
+    const auto directories = xdg::BaseDirectories::fromProcess();
     std::vector<std::filesystem::path> folders;
-    std::string dataHome = environment("XDG_DATA_HOME");
-    if (dataHome.empty() && !environment("HOME").empty()) {
-        dataHome = environment("HOME") + "/.local/share";
+    for (const auto& folder : directories.dataFolders()) {
+        folders.push_back(folder / "applications");
     }
-    if (!dataHome.empty()) {
-        folders.emplace_back(std::filesystem::path(dataHome) / "applications");
-    }
-    std::string dataDirs = environment("XDG_DATA_DIRS");
-    if (dataDirs.empty()) {
-        dataDirs = "/usr/local/share:/usr/share";
-    }
-    std::string_view rest = dataDirs;
-    while (!rest.empty()) {
-        const std::size_t colon = rest.find(':');
-        const std::string_view folder = rest.substr(0, colon);
-        if (!folder.empty()) {
-            folders.emplace_back(std::filesystem::path(std::string(folder)) / "applications");
-        }
-        rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
-    }
-    std::string locale = environment("LC_ALL");
-    if (locale.empty()) {
-        locale = environment("LC_MESSAGES");
-    }
-    if (locale.empty()) {
-        locale = environment("LANG");
-    }
-    return XcbDesktopEntries(std::move(folders), std::move(locale));
+    return XcbDesktopEntries(std::move(folders), directories.messagesLocale());
 }
 
 std::optional<DesktopApplication> XcbDesktopEntries::find(const ApplicationHints& hints)
@@ -352,11 +177,11 @@ void XcbDesktopEntries::rebuild()
             if (!seen.insert(id).second) {
                 continue;
             }
-            const auto text = readFile(file);
-            if (!text) {
+            const auto read = xdg::readBoundedFile(file);
+            if (!read.contents) {
                 continue;
             }
-            DesktopEntry entry = parseDesktopEntry(*text, locale);
+            DesktopEntry entry = parseDesktopEntry(*read.contents, locale);
             if (!entry.isApplication || entry.isHidden) {
                 continue;
             }

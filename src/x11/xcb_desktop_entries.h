@@ -49,13 +49,12 @@ struct DesktopEntry
     friend bool operator==(const DesktopEntry&, const DesktopEntry&) = default;
 };
 
-// The [Desktop Entry] group of a file's text, with Name taken in the first of the locale's
-// forms that the entry has (lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER, lang) and
-// plain Name otherwise.
+// The [Desktop Entry] group of a file's text as the xdg folder reads it, with Name in the
+// locale's language where the entry has it.
 DesktopEntry parseDesktopEntry(std::string_view text, std::string_view locale);
 
 // The program of an Exec value: its first word, past any "env" and VAR=value words, without
-// its folder.
+// its folder. Nothing for an Exec with an unterminated quote.
 std::optional<std::string> executableOfCommand(std::string_view exec);
 
 class XcbDesktopEntries
@@ -65,9 +64,9 @@ public:
     // id in later ones), and the locale as in LC_MESSAGES ("de_DE.UTF-8").
     XcbDesktopEntries(std::vector<std::filesystem::path> applicationFolders, std::string locale);
 
-    // The folders and the locale of this user's environment: $XDG_DATA_HOME (or
-    // ~/.local/share) and then $XDG_DATA_DIRS (or /usr/local/share:/usr/share), each with
-    // applications/ appended; the locale from LC_ALL, LC_MESSAGES or LANG.
+    // The folders and the locale of this user's environment: each XDG data folder (relative
+    // ones ignored) with applications/ appended; the locale from LC_ALL, LC_MESSAGES or LANG.
+    // Entries are read through the bounded reader: a FIFO, a device or a huge file is skipped.
     static XcbDesktopEntries forThisUser();
 
     // The entry the hints point at, trying in turn: the application id as an entry id (also

