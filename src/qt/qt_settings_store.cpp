@@ -1,13 +1,14 @@
 #include "qt/qt_settings_store.h"
 
 #include "qt/xdg_paths.h"
+#include "xdg/atomic_file.h"
+#include "xdg/bounded_file.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtGlobal>
 
 #include <optional>
@@ -24,16 +25,18 @@ struct FileContents
     QString error; // empty when read
 };
 
+// Read through the bounded reader: a FIFO, a device or an oversized file at the settings path
+// is an unreadable file (kept, never written over), not a start that hangs or runs out of memory.
 FileContents readSettingsFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists()) {
+    const xdg::BoundedRead read = xdg::readBoundedFile(path.toStdString());
+    if (read.isMissing()) {
         return {};
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {true, {}, file.errorString()};
+    if (!read.contents) {
+        return {true, {}, QString::fromStdString(read.error)};
     }
-    return {true, file.readAll(), {}};
+    return {true, QByteArray::fromStdString(*read.contents), {}};
 }
 
 // Writes the file atomically: to a temporary file beside the old one, renamed over it only
@@ -45,14 +48,8 @@ std::optional<QString> writeSettingsFile(const QString& path, const std::string&
     if (!QDir().mkpath(folder)) {
         return QStringLiteral("the folder %1 cannot be created").arg(folder);
     }
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
-    }
-    file.write(text.data(), static_cast<qint64>(text.size()));
-    if (!file.commit()) {
-        return file.errorString();
+    if (auto failure = xdg::writeFileAtomically(path.toStdString(), text, 0644)) {
+        return QString::fromStdString(*failure);
     }
     return std::nullopt;
 }

@@ -14,6 +14,8 @@
 
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 #include <map>
 
 namespace halomark::qt {
@@ -110,6 +112,14 @@ TEST_F(QtSettingsStoreTest, AnUnparsableFileIsKeptAsideOrElseNeverWrittenOver)
     EXPECT_EQ(readFile(path), broken);
     EXPECT_EQ(keptAside().size(), 2);
     EXPECT_EQ(warnings.count(""), 3);
+
+    // A FIFO in its place is neither waited on nor replaced.
+    QFile::remove(path);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QtSettingsStore(path).setString("Halomark.language", "de");
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_FALSE(QFileInfo(path).isFile());
+    EXPECT_EQ(warnings.count(""), 4);
 }
 
 TEST_F(QtSettingsStoreTest, AWriteThatFailsLosesNothingOnDiskAndIsReportedOnce)
