@@ -1,5 +1,5 @@
 // The input state on the real server: X keys, modifiers and buttons as the core's key codes,
-// flags and button numbers, and keyboard remapping.
+// flags and button numbers, on other layouts, with the Windows keys' options and remapped.
 // The polling round: one round trip per pass of a monitor for everything the pass asks of the
 // server, and a window reader that keeps only what stays true, answers for a turn of the loop
 // and owners while their window is listed.
@@ -79,19 +79,49 @@ TEST_F(XcbInputStateTest, KeysModifiersAndButtonsAnswerAsTheCoreNamesThem)
     }
 }
 
-TEST_F(XcbInputStateTest, FollowsTheKeyboardMappingWhenItChanges)
+TEST_F(XcbInputStateTest, FollowsLayoutsOptionsAndRemappingAsTheyChange)
 {
-    const auto restore =
-        atEnd([] { sh("xmodmap -e 'keycode 133 = Super_L' -e 'keycode 135 = Menu'"); });
-    // Swap Super_L (keycode 133) and Menu (135), as a remapping tool would; the change comes
-    // as MappingNotify.
-    ASSERT_TRUE(sh("xmodmap -e 'keycode 133 = Menu' -e 'keycode 135 = Super_L'"));
-    ASSERT_TRUE(pressed.pressKey("135"));
-    const Held leftCommand{"010000000", f::command, false, "0000"};
-    EXPECT_TRUE(waitUntil([&] { return held() == leftCommand; }))
-        << ::testing::PrintToString(held());
-    pressed.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return held() == nothing; }));
+    // Each change comes as MappingNotify; the desktop's layout comes back at the end.
+    std::string layout = shOutput("setxkbmap -query | sed -n 's/^layout: *//p'");
+    layout.erase(layout.find_last_not_of(" \n") + 1);
+    const auto restore = atEnd([&] { sh("setxkbmap -option '' " + layout); });
+    const auto superAltGr = f::command | f::option;
+    // The keyboard as set, the keycodes pressed together, what they give, and whether a key
+    // gives Command.
+    using Case = std::tuple<std::string, std::vector<std::string>, Held, bool>;
+    for (const auto& [setting, keys, expected, hasCommand] : std::vector<Case>{
+             // The keys left of 1 and right of P type dead keys and letters here, yet are the
+             // focus-switch keys; AltGr is the right Option key and spoils a Super tap.
+             {"de", {"49"}, {"000100000", 0, true, "0000"}, true},
+             {"de", {"34"}, {"000010000", 0, true, "0000"}, true},
+             {"fr", {"34"}, {"000010000", 0, true, "0000"}, true},
+             {"fr", {"133", "108"}, {"010000001", superAltGr, false, "0000"}, true},
+             // A Windows key that types Meta or Hyper is a Command key; one typing Alt is not.
+             {"-option altwin:meta_win us",
+              {"133"},
+              {"010000000", f::command, false, "0000"},
+              true},
+             {"-option altwin:hyper_win us",
+              {"134"},
+              {"100000000", f::command, false, "0000"},
+              true},
+             {"-option altwin:alt_win us", {"133"}, {"000000010", f::option, false, "0000"}, false},
+             // Super_L moved from keycode 133 to Menu (135), as a remapping tool does.
+             {"us && xmodmap -e 'keycode 133 = Menu' -e 'keycode 135 = Super_L'",
+              {"135"},
+              {"010000000", f::command, false, "0000"},
+              true},
+         }) {
+        ASSERT_TRUE(sh("setxkbmap -option '' " + setting)) << setting;
+        for (const std::string& key : keys) {
+            ASSERT_TRUE(pressed.pressKey(key));
+        }
+        EXPECT_TRUE(waitUntil([&] { return held() == expected; }))
+            << setting << ": " << ::testing::PrintToString(held());
+        EXPECT_EQ(input->keyboardProblem().has_value(), !hasCommand) << setting;
+        pressed.releaseAll();
+        ASSERT_TRUE(waitUntil([&] { return held() == nothing; })) << setting;
+    }
 }
 
 TEST_F(AdaptersTest, EachPassReadsTheServerOnceAndTheReaderKeepsOnlyWhatStaysTrue)
