@@ -12,9 +12,10 @@ packages=(
     libxcb-icccm4-dev
     # The performance measurements (tools/perf).
     libxcb-damage0-dev libxcb-xtest0-dev libxcb-res0-dev
-    # The private desktop the adapter tests run on (scripts/xvfb-desktop.sh).
-    xvfb xauth dbus openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils imagemagick
-    fonts-dejavu-core
+    # The private desktop the adapter tests run on (scripts/xvfb-desktop.sh); setxkbmap changes
+    # its layout in the keyboard tests.
+    xvfb xauth dbus openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils x11-xkb-utils
+    imagemagick fonts-dejavu-core
     # The Wayland adapter and its private headless sway desktop (scripts/sway-desktop.sh).
     libwayland-dev wayland-protocols nlohmann-json3-dev sway grim wtype foot
     # Qt's own Wayland platform, for the tray icon, its menu and the dialogs on Wayland.

@@ -211,6 +211,9 @@ int runX11(int argc, char** argv)
     // waits for the server once.
     x11::XcbPollingRound pollingRound(connection, mainLoop);
     x11::XcbInputState input(pollingRound, screens);
+    if (const auto problem = input.keyboardProblem()) {
+        qWarning("halomark: %s", problem->c_str());
+    }
     // The core's points are the system adapter's: its monitors and scale say where they lie.
     // The X11 windowing adds the window hints and the drawing for a display without compositor.
     x11::XcbPanelWindowing panelWindowing;

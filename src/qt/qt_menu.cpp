@@ -1,10 +1,12 @@
 #include "qt/qt_menu.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QList>
 #include <QMenu>
+#include <QPointer>
 
 namespace halomark::qt {
 namespace {
@@ -54,8 +56,12 @@ QtMenu::QtMenu(std::shared_ptr<Menu> menu)
     : source(std::move(menu)), root(std::make_unique<QMenu>())
 {
     root->installEventFilter(this);
-    // Refilled as it opens, so the user sees the core's menu as it is then.
+    // Refilled as it opens, so the user sees the core's menu as it is then, and after any
+    // change, which the core makes without telling the adapter.
     QObject::connect(root.get(), &QMenu::aboutToShow, this, [this] { sync(); });
+    if (const QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance()) {
+        QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, this, [this] { sync(); });
+    }
     sync();
 }
 
@@ -76,6 +82,11 @@ QtMenu::Snapshot QtMenu::snapshot() const
 
 bool QtMenu::sync()
 {
+    // The triggered action and its menu must outlive the trigger, which may run a nested
+    // event loop (an alert); the next turn refills them.
+    if (triggering) {
+        return false;
+    }
     Snapshot now = snapshot();
     if (filled && now == filledFrom) {
         return false;
@@ -109,8 +120,15 @@ void QtMenu::fill(QMenu& target, const Menu& from)
         } else {
             action = target.addAction(actionText(item.title));
             // The item as it was when the menu was filled is what goes back to its target.
-            QObject::connect(action, &QAction::triggered, this,
-                             [chosen = item](bool) { performAction(chosen); });
+            QObject::connect(action, &QAction::triggered, this, [this, chosen = item](bool) {
+                // The target may replace this whole menu while it acts.
+                const QPointer<QtMenu> self(this);
+                triggering = true;
+                performAction(chosen);
+                if (self) {
+                    triggering = false;
+                }
+            });
         }
         // Only an item that is on shows a mark, as an item that is off shows nothing.
         if (item.state == MenuItemState::on) {

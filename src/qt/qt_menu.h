@@ -1,7 +1,9 @@
 // A menu built by the core, shown as a QMenu: titles, check marks, enabled states, separators,
 // submenus and key equivalents, with the chosen item handed back to its target. The QMenu is
-// refilled from the core's data just before it opens whenever that data has changed since it
-// was last filled, never while one of its own actions is being triggered. A key equivalent is
+// refilled from the core's data whenever that data has changed since it was last filled: just
+// before it opens, and each time the event loop is about to wait, so that a tray host that
+// keeps a copy of the menu (over D-Bus) hears of the change without opening it first. It is
+// never refilled while one of its own actions is being triggered. A key equivalent is
 // shown with Ctrl ("q" as Ctrl+Q) and chooses its item when pressed while the menu or one of
 // its submenus is open.
 #pragma once
@@ -61,6 +63,7 @@ private:
     std::unique_ptr<QMenu> root;
     Snapshot filledFrom;
     bool filled = false;
+    bool triggering = false;
 };
 
 } // namespace halomark::qt

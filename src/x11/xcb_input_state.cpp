@@ -67,6 +67,22 @@ Point XcbInputState::mouseLocation()
     return current().pointer;
 }
 
+std::optional<std::string> XcbInputState::keyboardProblem()
+{
+    if (keyboardMapIsStale) {
+        if (auto map = XcbKeyboardMap::read(connection.raw())) {
+            keyboardMap = std::move(map);
+            keyboardMapIsStale = false;
+        }
+    }
+    if (!keyboardMap || keyboardMap->commandKeycodes().any()) {
+        return std::nullopt;
+    }
+    return "no key of the keyboard types Super, Hyper or Meta, so the Super tap and the "
+           "shortcuts held with Super cannot be seen; map a key to Super or choose Right Ctrl "
+           "or Right Alt under Locator Key in the menu";
+}
+
 void XcbInputState::handleEvent(const xcb_generic_event_t& event)
 {
     if ((event.response_type & 0x7f) != XCB_MAPPING_NOTIFY) {
@@ -137,7 +153,9 @@ XcbInputState::Snapshot XcbInputState::read()
     if ((pointer->mask & controlMask) != 0) {
         flags |= event_flags::control;
     }
-    if ((pointer->mask & altMask) != 0) {
+    // AltGr and Mode_switch are Option's counterpart (another level of the same key), and a
+    // Command tap with one of them is a shortcut like one with Alt.
+    if ((pointer->mask & altMask) != 0 || (down & keyboardMap->levelShiftKeycodes()).any()) {
         flags |= event_flags::option;
     }
     if ((down & keyboardMap->commandKeycodes()).any()) {

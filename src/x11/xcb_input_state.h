@@ -15,6 +15,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 namespace halomark::x11 {
 
@@ -36,6 +37,10 @@ public:
     bool buttonState(MouseButton button) override;
     bool isNonModifierKeyDown() override;
     Point mouseLocation() override;
+
+    // What keeps the keyboard from giving Command, when no key is mapped to Super, Hyper or
+    // Meta; nothing when a key gives it or the server does not answer.
+    std::optional<std::string> keyboardProblem();
 
     // How often the server was read (one query_keymap and one query_pointer each time).
     int snapshotCount() const { return snapshots; }

@@ -9,24 +9,14 @@ namespace halomark::x11 {
 
 namespace {
 
-constexpr xcb_keysym_t superLeft = 0xffeb;
-constexpr xcb_keysym_t superRight = 0xffec;
-
 // The keysyms that stand for the key, in order of preference: the right Alt key types Alt_R
-// on some layouts and AltGr (ISO_Level3_Shift) on many others.
+// on some layouts and AltGr (ISO_Level3_Shift) on many others. The Command keys and the keys
+// found by position are not looked up this way.
 std::vector<xcb_keysym_t> keysymsFor(KeyCode code)
 {
     switch (code) {
-    case key_codes::rightCommand:
-        return {superRight};
-    case key_codes::leftCommand:
-        return {superLeft};
     case key_codes::tab:
         return {0xff09};
-    case key_codes::grave:
-        return {0x0060};
-    case key_codes::leftBracket:
-        return {0x005b};
     case key_codes::leftControl:
         return {0xffe3};
     case key_codes::rightControl:
@@ -39,6 +29,21 @@ std::vector<xcb_keysym_t> keysymsFor(KeyCode code)
         return {};
     }
 }
+
+// Super, Hyper and Meta of one side: Super_L, Hyper_L, Meta_L and their right counterparts.
+bool isCommandKeysym(xcb_keysym_t keysym, bool left)
+{
+    return left ? keysym == 0xffeb || keysym == 0xffed || keysym == 0xffe7
+                : keysym == 0xffec || keysym == 0xffee || keysym == 0xffe8;
+}
+
+// ISO_Level3_Shift, ISO_Level5_Shift and Mode_switch.
+bool isLevelShiftKeysym(xcb_keysym_t keysym)
+{
+    return keysym == 0xfe03 || keysym == 0xfe11 || keysym == 0xff7e;
+}
+
+constexpr std::size_t mod1Index = 3;
 
 bool isModifierKeysym(xcb_keysym_t keysym)
 {
@@ -70,19 +75,50 @@ XcbKeyboardMap::XcbKeyboardMap(xcb_keycode_t firstKeycode, std::uint8_t keysymsP
     };
     const auto keycodeAt = [&](std::size_t row) { return firstKeycode + row; };
 
+    // The keys bound to Mod1 are Alt keys even when they type Meta.
+    KeycodeSet altKeys;
+    const std::size_t perModifier = modifierKeycodes.size() / 8;
+    for (std::size_t slot = 0; slot < modifierKeycodes.size(); ++slot) {
+        if (modifierKeycodes[slot] != 0) {
+            modifiers.set(modifierKeycodes[slot]);
+            if (perModifier != 0 && slot / perModifier == mod1Index) {
+                altKeys.set(modifierKeycodes[slot]);
+            }
+        }
+    }
+
     for (std::size_t index = 0; index < translatedKeyCodes.size(); ++index) {
-        for (xcb_keysym_t wanted : keysymsFor(translatedKeyCodes[index])) {
+        KeycodeSet& found = keys[index];
+        const KeyCode code = translatedKeyCodes[index];
+        if (code == key_codes::grave || code == key_codes::leftBracket) {
+            const xcb_keycode_t position =
+                code == key_codes::grave ? graveKeyPosition : leftBracketKeyPosition;
+            if (position >= firstKeycode && position < keycodeAt(rows)) {
+                found.set(position);
+            }
+            continue;
+        }
+        if (code == key_codes::leftCommand || code == key_codes::rightCommand) {
+            for (std::size_t row = 0; row < rows && keycodeAt(row) < 256; ++row) {
+                if (isCommandKeysym(keysymAt(row, 0), code == key_codes::leftCommand) &&
+                    !altKeys.test(keycodeAt(row))) {
+                    found.set(keycodeAt(row));
+                }
+            }
+            continue;
+        }
+        for (xcb_keysym_t wanted : keysymsFor(code)) {
             for (std::size_t column : {0u, 1u}) {
-                for (std::size_t row = 0; row < rows; ++row) {
-                    if (keycodeAt(row) < 256 && keysymAt(row, column) == wanted) {
-                        keys[index].set(keycodeAt(row));
+                for (std::size_t row = 0; row < rows && keycodeAt(row) < 256; ++row) {
+                    if (keysymAt(row, column) == wanted) {
+                        found.set(keycodeAt(row));
                     }
                 }
-                if (keys[index].any()) {
+                if (found.any()) {
                     break;
                 }
             }
-            if (keys[index].any()) {
+            if (found.any()) {
                 break;
             }
         }
@@ -92,13 +128,10 @@ XcbKeyboardMap::XcbKeyboardMap(xcb_keycode_t firstKeycode, std::uint8_t keysymsP
         for (std::size_t column = 0; column < columns; ++column) {
             if (isModifierKeysym(keysymAt(row, column))) {
                 modifiers.set(keycodeAt(row));
-                break;
             }
-        }
-    }
-    for (xcb_keycode_t keycode : modifierKeycodes) {
-        if (keycode != 0) {
-            modifiers.set(keycode);
+            if (isLevelShiftKeysym(keysymAt(row, column))) {
+                levelShifts.set(keycodeAt(row));
+            }
         }
     }
 }

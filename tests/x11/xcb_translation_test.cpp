@@ -65,34 +65,39 @@ TEST(XcbStruts, EachPanelReservesOnlyOnTheMonitorsItLiesOn)
     EXPECT_FALSE(strutFromFull(Values(3, 0), 3200, 1080));
 }
 
-TEST(XcbKeyboardMap, KeysAreFoundByTheirKeysymsAndModifiersByMappingOrKeysym)
+TEST(XcbKeyboardMap, KeysAreFoundByKeysymOrPositionAndModifiersByMappingOrKeysym)
 {
-    // Two keysyms per keycode from keycode 8 on, by keycode.
+    // Two keysyms per keycode from keycode 8 on, by keycode: Meta on the left Windows key, AltGr
+    // on the right Alt key, nothing on the grave and left bracket keys.
     std::vector<xcb_keysym_t> keysyms(248 * 2, 0);
     for (const auto& [keycode, first, second] : std::vector<std::tuple<int, int, int>>{
-             {133, 0xffeb, 0},     // Super_L
-             {206, 0, 0xffeb},     // Super_L on a shifted level only: no key of its own
+             {133, 0xffe7, 0},     // Meta_L on the left Windows key
              {134, 0xffec, 0},     // Super_R
+             {64, 0xffe9, 0xffe7}, // Alt_L, Meta_L: an Alt key
+             {204, 0xffe7, 0},     // Meta_L first, but bound to Mod1 below: an Alt key too
+             {206, 0, 0xffeb},     // Super_L on a shifted level only: no key of its own
+             {108, 0xfe03, 0},     // AltGr: right Option and a level shift
              {23, 0xff09, 0xfe20}, // Tab, ISO_Left_Tab
-             {49, 0x5e, 0x60},     // the grave accent only on a shifted level: found there
-             {60, 0x5b, 0},        // two keys with the left bracket: either counts
-             {61, 0x5b, 0},        //
+             {35, 0x5b, 0},        // a left bracket elsewhere is not the key
              {50, 0xffe1, 0},      // Shift_L
              {100, 0x61, 0}}) {    // a letter, but bound to a modifier below
         keysyms[(keycode - 8) * 2] = first;
         keysyms[(keycode - 8) * 2 + 1] = second;
     }
-    const std::vector<xcb_keycode_t> modifierMapping{0, 0, 100, 0};
+    const std::vector<xcb_keycode_t> modifierMapping{0, 0, 100, 204, 0, 0, 0, 0};
     const XcbKeyboardMap map(8, 2, keysyms, modifierMapping);
     namespace k = key_codes;
     EXPECT_EQ(map.keycodesFor(k::leftCommand), KeycodeSet().set(133));
     EXPECT_EQ(map.keycodesFor(k::rightCommand), KeycodeSet().set(134));
+    EXPECT_EQ(map.keycodesFor(k::rightOption), KeycodeSet().set(108));
+    EXPECT_EQ(map.levelShiftKeycodes(), KeycodeSet().set(108));
     EXPECT_EQ(map.keycodesFor(k::tab), KeycodeSet().set(23));
-    EXPECT_EQ(map.keycodesFor(k::grave), KeycodeSet().set(49));
-    EXPECT_EQ(map.keycodesFor(k::leftBracket), KeycodeSet().set(60).set(61));
+    EXPECT_EQ(map.keycodesFor(k::grave), KeycodeSet().set(49)); // found by position
+    EXPECT_EQ(map.keycodesFor(k::leftBracket), KeycodeSet().set(34));
     EXPECT_EQ(map.keycodesFor(8), KeycodeSet()); // the C key has no translation
     EXPECT_EQ(map.commandKeycodes(), KeycodeSet().set(133).set(134));
-    EXPECT_EQ(map.modifierKeycodes(), KeycodeSet().set(50).set(100).set(133).set(134).set(206));
+    EXPECT_EQ(map.modifierKeycodes(),
+              KeycodeSet().set(50).set(64).set(100).set(108).set(133).set(134).set(204).set(206));
 }
 
 TEST(XcbWindowReader, RecordsAreInPointsWithoutWhatTheWindowDoesNotSay)
