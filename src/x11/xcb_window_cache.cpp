@@ -1,6 +1,7 @@
 #include "x11/xcb_window_cache.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace halomark::x11 {
 
@@ -55,8 +56,9 @@ XcbWindowCache::~XcbWindowCache()
 
 void XcbWindowCache::setListed(std::span<const xcb_window_t> listed)
 {
+    const std::unordered_set<xcb_window_t> stillListed(listed.begin(), listed.end());
     std::erase_if(entries, [&](const auto& item) {
-        if (std::find(listed.begin(), listed.end(), item.first) != listed.end()) {
+        if (stillListed.contains(item.first)) {
             return false;
         }
         unfollow(item.first, item.second);
