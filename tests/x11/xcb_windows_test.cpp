@@ -35,23 +35,8 @@ std::optional<std::int64_t> integer(const std::optional<RecordValue>& value)
     return number ? std::optional{number->integerValue()} : std::nullopt;
 }
 
-TEST(XcbPropertyDecodingTest, LengthsAreCheckedAgainstTheReplyAndRemoteClientsAreNotBelieved)
+TEST(XcbPropertyDecodingTest, ARemoteClientIsNeverKnownByTheProcessIdItPublishes)
 {
-    // A reply of five 32-bit items whose count (value_len) and length (in words) may lie; the
-    // first word holds the reply's type and format (1, 32) on this little-endian machine.
-    const auto cardinals = [](std::uint32_t items, std::uint32_t words, std::size_t most) {
-        const std::array<std::uint32_t, 13> reply{0x2001, words, 0, 0, items, 0, 0,
-                                                  0,      1,     2, 3, 4,     5};
-        const auto value = decodePropertyReply(
-            {reinterpret_cast<const std::uint8_t*>(reply.data()), sizeof reply});
-        return value ? std::optional{propertyLastCardinals(*value, most)} : std::nullopt;
-    };
-    using Items = std::optional<std::vector<std::uint32_t>>;
-    EXPECT_EQ(cardinals(5, 5, 2), (Items{{4, 5}})); // a capped list keeps the top-most
-    EXPECT_EQ(cardinals(0x40000001, 5, 9), std::nullopt);
-    EXPECT_EQ(cardinals(5, 4, 9), std::nullopt);
-    EXPECT_EQ(cardinals(6, 0x3fffffff, 9), std::nullopt);
-
     // The owner: a client's word on this host, else the server's record, else its identity.
     const std::uint32_t base = 0x00600000;
     for (const auto& [clues, owner] : std::vector<std::pair<OwnerClues, std::optional<int>>>{
