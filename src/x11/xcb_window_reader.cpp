@@ -575,9 +575,9 @@ XcbWindowReader::Pending XcbWindowReader::request(xcb_window_t window, XcbWindow
     pending.pid = ask(d::owner, atoms.pid, 1);
     pending.clientMachine = ask(d::owner, XCB_ATOM_WM_CLIENT_MACHINE, 64);
     if ((details & d::owner) != 0 && hasClientIds) {
-        const xcb_res_client_id_spec_t spec{window & ~resourceIdMask,
-                                            XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-        pending.clientIds = xcb_res_query_client_ids(c, 1, &spec);
+        const xcb_res_client_id_spec_t client{window & ~resourceIdMask,
+                                              XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        pending.clientIds = xcb_res_query_client_ids(c, 1, &client);
     }
     pending.windowClass = ask(d::windowClass, XCB_ATOM_WM_CLASS, 128);
     pending.gtkApplicationId = ask(d::applicationId, atoms.gtkApplicationId, 64);

@@ -315,8 +315,7 @@ TEST_F(XcbWindowsTest, TheFocusedWindowAndTheFrontmostApplicationFollowTheActive
     // The desktop that a file manager draws is no target, though its owner is in front.
     const auto backdrop =
         managedWindow({.x = 0, .y = 0, .pid = 40031, .types = {"_NET_WM_WINDOW_TYPE_DESKTOP"}});
-    ASSERT_TRUE(sh("xprop -root -f _NET_ACTIVE_WINDOW 32x -set _NET_ACTIVE_WINDOW " +
-                   std::to_string(backdrop->id())));
+    ASSERT_TRUE(activate(backdrop->id()));
     ASSERT_TRUE(waitUntil([&] {
         const auto front = workspace->frontmostApplication();
         return front && front->processIdentifier == 40031;
