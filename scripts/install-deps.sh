@@ -9,9 +9,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # The desktop adapters.
     qt6-base-dev libxcb1-dev libxcb-randr0-dev libxcb-xfixes0-dev libxcb-ewmh-dev
-    libxcb-icccm4-dev
+    libxcb-icccm4-dev libxcb-res0-dev
     # The performance measurements (tools/perf).
-    libxcb-damage0-dev libxcb-xtest0-dev libxcb-res0-dev
+    libxcb-damage0-dev libxcb-xtest0-dev
     # The private desktop the adapter tests run on (scripts/xvfb-desktop.sh); setxkbmap changes
     # its layout in the keyboard tests.
     xvfb xauth dbus openbox picom tint2 xdotool xterm x11-utils x11-xserver-utils x11-xkb-utils

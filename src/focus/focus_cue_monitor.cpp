@@ -76,6 +76,7 @@ void FocusCueMonitor::refreshNow()
 {
     if (const auto target = FrontmostWindowResolver::resolve(ports, ownPid)) {
         state.unavailableSampleCount = 0;
+        state.heldUnavailableSampleCount = 0;
         state.currentTarget = *target;
         state.windowManipulationSuspended = false;
         clearPendingTarget();
@@ -114,6 +115,7 @@ void FocusCueMonitor::poll(bool force)
         const bool hadTarget = state.currentTarget.has_value();
         state.currentTarget.reset();
         state.unavailableSampleCount = 0;
+        state.heldUnavailableSampleCount = 0;
         state.windowManipulationSuspended = false;
         clearPendingTarget();
         clearLiveTracking();
@@ -152,6 +154,7 @@ void FocusCueMonitor::poll(bool force)
             if (const auto live = FrontmostWindowResolver::liveTarget(
                     ports, *state.liveTrackingProcessIdentifier, *state.liveTrackingWindowNumber)) {
                 state.unavailableSampleCount = 0;
+                state.heldUnavailableSampleCount = 0;
                 if (state.currentTarget && isSameWindow(*state.currentTarget, *live) &&
                     !framesNearlyEqual(state.currentTarget->frame, live->frame)) {
                     suspendForWindowManipulation();
@@ -181,14 +184,19 @@ void FocusCueMonitor::poll(bool force)
 
     const auto resolved = FrontmostWindowResolver::resolve(ports, ownPid);
     if (!resolved) {
-        if (anyDown) {
+        if (!anyDown) {
+            state.heldUnavailableSampleCount = 0;
+            countUnavailableSample();
+        } else if (++state.heldUnavailableSampleCount >= heldUnavailableSampleLimit) {
             withdrawTarget();
         } else {
-            countUnavailableSample();
+            // The press that activates a window may pass through none: wait one pass.
+            clearPendingTarget();
         }
         return;
     }
     state.unavailableSampleCount = 0;
+    state.heldUnavailableSampleCount = 0;
 
     if (anyDown) {
         if (leftDown && state.currentTarget && isSameWindow(*state.currentTarget, *resolved) &&
@@ -267,6 +275,7 @@ void FocusCueMonitor::suspendForWindowManipulation()
 void FocusCueMonitor::withdrawTarget()
 {
     state.unavailableSampleCount = 0;
+    state.heldUnavailableSampleCount = 0;
     state.windowManipulationSuspended = false;
     clearPendingTarget();
     clearLiveTracking();

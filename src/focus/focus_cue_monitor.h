@@ -2,7 +2,9 @@
 // system 60 times a second. With no button held a new window is reported once two
 // consecutive resolved samples agree (resolution runs on every third pass); with a button
 // held every resolved sample is reported at once, so a click that activates another window
-// moves the highlight at once. While the active window is dragged or resized the highlight is
+// moves the highlight at once; a click may pass through no active window for a moment, so
+// with a button held the highlight is withdrawn only when the next resolved sample finds
+// nothing either. While the active window is dragged or resized the highlight is
 // withdrawn, and it returns after the button is released. After a focus-switch shortcut a
 // burst of five immediate passes follows the release of Command. Nothing is sampled while a
 // Command key is held, and nothing is shown while this application is frontmost.
@@ -32,6 +34,8 @@ public:
     static constexpr double liveTrackingMargin = 12;
     // Consecutive resolved samples without a target, no button held, before withdrawal.
     static constexpr int unavailableSampleLimit = 4;
+    // The same with a button held: one sample without a target is a click passing through.
+    static constexpr int heldUnavailableSampleLimit = 2;
 
     // Everything the monitor remembers between passes.
     struct State
@@ -40,6 +44,7 @@ public:
         std::optional<FocusCueTarget> pendingTarget; // a different target awaiting agreement
         int pendingTargetSampleCount = 0;
         int unavailableSampleCount = 0;
+        int heldUnavailableSampleCount = 0;         // the same, counted while a button is held
         std::int64_t keyboardRefreshGeneration = 0; // invalidates scheduled forced passes
         bool mouseButtonWasDown = false;
         int idlePollCounter = 0;                  // passes modulo 3 while no button is down

@@ -26,12 +26,15 @@ AccessibilityAttributeResult XcbAccessibility::focusedWindow(ProcessIdentifier p
     if (*active == XCB_WINDOW_NONE) {
         return {e::noValue, std::nullopt};
     }
-    const auto facts = reader.read(*active, window_details::owner | window_details::frame);
+    namespace d = window_details;
+    const auto facts = reader.read(*active, d::owner | d::frame | d::state);
     if (!facts && !reader.connection().isConnected()) {
         return {e::cannotComplete, std::nullopt};
     }
     // Gone since it was active, or owned by another process: this one has no focused window.
-    if (!facts || facts->pid != pid) {
+    // Nor is the desktop drawn by a file manager a window of it: the whole monitor is no
+    // window to show.
+    if (!facts || facts->pid != pid || facts->type == XcbWindowType::desktop) {
         return {e::noValue, std::nullopt};
     }
     recentFrame = RecentFrame{*active, facts->frame, std::chrono::steady_clock::now()};

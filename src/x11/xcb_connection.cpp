@@ -276,14 +276,21 @@ void XcbConnection::flush()
     }
 }
 
-std::vector<std::uint32_t> propertyValues32(const xcb_get_property_reply_t* reply)
+std::optional<PropertyValue> propertyValue(const xcb_get_property_reply_t* reply)
 {
-    if (reply == nullptr || reply->format != 32) {
-        return {};
+    if (reply == nullptr) {
+        return std::nullopt;
     }
-    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-    const int count = xcb_get_property_value_length(reply) / 4;
-    return std::vector<std::uint32_t>(values, values + count);
+    // The library allocated the fixed part and the reply's length in words, no more.
+    const std::size_t size = propertyReplyHeaderSize + std::size_t{reply->length} * 4;
+    return decodePropertyReply({reinterpret_cast<const std::uint8_t*>(reply), size});
+}
+
+std::vector<std::uint32_t> propertyValues32(const xcb_get_property_reply_t* reply,
+                                            std::size_t maxItems)
+{
+    const auto value = propertyValue(reply);
+    return value ? propertyCardinals(*value, maxItems) : std::vector<std::uint32_t>{};
 }
 
 xcb_get_property_cookie_t requestProperty(XcbConnection& connection, xcb_window_t window,

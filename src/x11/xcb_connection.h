@@ -5,6 +5,8 @@
 // answer from what they last knew, and the loss is reported once.
 #pragma once
 
+#include "x11/xcb_property_decoding.h"
+
 #include <xcb/xcb.h>
 
 #include <array>
@@ -14,6 +16,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -125,9 +128,14 @@ private:
     std::unordered_map<xcb_window_t, Selection> selections;
 };
 
-// Reads a property of 32-bit items (CARDINAL, WINDOW, ATOM) from a reply; empty when the reply
-// is missing or of another format.
-std::vector<std::uint32_t> propertyValues32(const xcb_get_property_reply_t* reply);
+// The value of a property reply, its claimed length checked against the reply's real length
+// (see xcb_property_decoding.h); nothing for a missing or inconsistent reply.
+std::optional<PropertyValue> propertyValue(const xcb_get_property_reply_t* reply);
+
+// Reads a property of 32-bit items (CARDINAL, WINDOW, ATOM) from a reply, at most maxItems of
+// them; empty when the reply is missing, inconsistent or of another format.
+std::vector<std::uint32_t> propertyValues32(const xcb_get_property_reply_t* reply,
+                                            std::size_t maxItems = 1u << 16);
 
 // Sends a GetProperty request for up to maxItems 32-bit items (or bytes of a string).
 xcb_get_property_cookie_t requestProperty(XcbConnection& connection, xcb_window_t window,

@@ -5,7 +5,6 @@
 #include <xcb/randr.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string_view>
 
 namespace halomark::x11 {
@@ -28,30 +27,6 @@ struct Monitor
     std::uint32_t identifier = 0;
     bool isPrimary = false;
 };
-
-// The value of Xft.dpi in the resource database text, when set to a positive number.
-std::optional<double> xftDpi(std::string_view resources)
-{
-    constexpr std::string_view key = "Xft.dpi:";
-    std::size_t start = 0;
-    while (start < resources.size()) {
-        std::size_t end = resources.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = resources.size();
-        }
-        const std::string_view line = resources.substr(start, end - start);
-        if (line.starts_with(key)) {
-            const std::string value(line.substr(key.size()));
-            char* parsedEnd = nullptr;
-            const double dpi = std::strtod(value.c_str(), &parsedEnd);
-            if (parsedEnd != value.c_str() && dpi > 0) {
-                return dpi;
-            }
-        }
-        start = end + 1;
-    }
-    return std::nullopt;
-}
 
 std::int64_t overlapArea(const PixelRect& a, const PixelRect& b)
 {
@@ -219,7 +194,10 @@ bool XcbScreenList::refresh()
     const std::int32_t rootHeight = rootGeometry->height;
 
     // The struts of every managed window, all requests sent before any answer is read.
-    const std::vector<std::uint32_t> clients = propertyValues32(clientsReply.get());
+    const auto clientList = propertyValue(clientsReply.get());
+    const std::vector<std::uint32_t> clients =
+        clientList ? propertyLastCardinals(*clientList, maxListedWindows)
+                   : std::vector<std::uint32_t>{};
     std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> strutCookies;
     strutCookies.reserve(clients.size());
     for (std::uint32_t client : clients) {
@@ -270,13 +248,10 @@ bool XcbScreenList::refresh()
     std::stable_partition(found.begin(), found.end(),
                           [](const Monitor& monitor) { return monitor.isPrimary; });
 
-    std::string_view resources;
-    if (resourcesReply && resourcesReply->format == 8) {
-        resources = std::string_view(
-            static_cast<const char*>(xcb_get_property_value(resourcesReply.get())),
-            static_cast<std::size_t>(xcb_get_property_value_length(resourcesReply.get())));
-    }
-    const double scale = xftDpi(resources).value_or(96.0) / 96.0;
+    const auto resources = propertyValue(resourcesReply.get());
+    const double scale =
+        decodeXftDpi(resources ? propertyText(*resources) : std::string_view{}).value_or(96.0) /
+        96.0;
 
     XcbCoordinates newSpace{found.front().rect, scale};
     std::vector<Screen> newScreens;

@@ -19,8 +19,10 @@ enum class Edge
 std::optional<PixelRect> reservation(const Strut& strut, Edge edge, std::int32_t rootWidth,
                                      std::int32_t rootHeight)
 {
+    // The values were clamped to the root when read, so they fit; an end before its start
+    // reserves nothing.
     const auto span = [](std::uint32_t start, std::uint32_t end) {
-        return static_cast<std::int32_t>(end) - static_cast<std::int32_t>(start) + 1;
+        return static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{end} - start + 1, 0));
     };
     PixelRect rect;
     switch (edge) {
@@ -63,10 +65,16 @@ std::optional<Strut> strutFromPartial(std::span<const std::uint32_t> values, std
     if (values.size() < 12) {
         return std::nullopt;
     }
-    Strut strut{values[0], values[1], values[2], values[3], values[4],  values[5],
-                values[6], values[7], values[8], values[9], values[10], values[11]};
-    const auto lastRow = static_cast<std::uint32_t>(std::max(rootHeight - 1, 0));
-    const auto lastColumn = static_cast<std::uint32_t>(std::max(rootWidth - 1, 0));
+    // Other clients write these: thicknesses count at most to the root's size and ranges at
+    // most to its last row or column, so every later sum fits.
+    const auto width = static_cast<std::uint32_t>(std::max(rootWidth, 0));
+    const auto height = static_cast<std::uint32_t>(std::max(rootHeight, 0));
+    const auto lastRow = height == 0 ? 0 : height - 1;
+    const auto lastColumn = width == 0 ? 0 : width - 1;
+    const auto at = [&](std::size_t i, std::uint32_t most) { return std::min(values[i], most); };
+    Strut strut{at(0, width),      at(1, width),      at(2, height),      at(3, height),
+                at(4, lastRow),    at(5, lastRow),    at(6, lastRow),     at(7, lastRow),
+                at(8, lastColumn), at(9, lastColumn), at(10, lastColumn), at(11, lastColumn)};
     const auto widen = [](std::uint32_t thickness, std::uint32_t& start, std::uint32_t& end,
                           std::uint32_t last) {
         if (thickness != 0 && start == 0 && end == 0) {

@@ -33,8 +33,9 @@ struct Strut
     friend bool operator==(const Strut&, const Strut&) = default;
 };
 
-// A strut from the twelve values of _NET_WM_STRUT_PARTIAL. A range given as 0 to 0 with a
-// non-zero thickness is read as the whole edge: a one-pixel panel range is never meant.
+// A strut from the twelve values of _NET_WM_STRUT_PARTIAL, clamped to the root. A range given
+// as 0 to 0 with a non-zero thickness is read as the whole edge: a one-pixel panel range is
+// never meant.
 std::optional<Strut> strutFromPartial(std::span<const std::uint32_t> values, std::int32_t rootWidth,
                                       std::int32_t rootHeight);
 

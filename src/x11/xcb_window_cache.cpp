@@ -1,6 +1,7 @@
 #include "x11/xcb_window_cache.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace halomark::x11 {
 
@@ -55,8 +56,9 @@ XcbWindowCache::~XcbWindowCache()
 
 void XcbWindowCache::setListed(std::span<const xcb_window_t> listed)
 {
+    const std::unordered_set<xcb_window_t> stillListed(listed.begin(), listed.end());
     std::erase_if(entries, [&](const auto& item) {
-        if (std::find(listed.begin(), listed.end(), item.first) != listed.end()) {
+        if (stillListed.contains(item.first)) {
             return false;
         }
         unfollow(item.first, item.second);
@@ -77,6 +79,7 @@ void XcbWindowCache::unfollow(xcb_window_t window, const Entry& entry)
     xcb.releaseEvents(window, windowEvents);
     for (xcb_window_t ancestor : entry.ancestors) {
         xcb.releaseEvents(ancestor, ancestorEvents);
+        forgetDescendant(ancestor, window);
     }
 }
 
@@ -105,6 +108,10 @@ void XcbWindowCache::setAncestors(xcb_window_t window, std::vector<xcb_window_t>
     }
     for (xcb_window_t ancestor : entry.ancestors) {
         xcb.releaseEvents(ancestor, ancestorEvents);
+        forgetDescendant(ancestor, window);
+    }
+    for (xcb_window_t ancestor : ancestors) {
+        descendants.emplace(ancestor, window);
     }
     entry.ancestors = std::move(ancestors);
     entry.ancestorsKnown = true;
@@ -146,12 +153,26 @@ const XcbWindowFacts* XcbWindowCache::facts(xcb_window_t window) const
 
 void XcbWindowCache::markWhere(xcb_window_t changed, XcbWindowDetails parts, bool ancestryChanged)
 {
-    for (auto& [window, entry] : entries) {
-        if (window == changed || std::find(entry.ancestors.begin(), entry.ancestors.end(),
-                                           changed) != entry.ancestors.end()) {
-            entry.stale |= parts;
-            entry.ancestorsKnown = entry.ancestorsKnown && !ancestryChanged;
+    const auto mark = [&](xcb_window_t window) {
+        if (const auto found = entries.find(window); found != entries.end()) {
+            found->second.stale |= parts;
+            found->second.ancestorsKnown = found->second.ancestorsKnown && !ancestryChanged;
         }
+    };
+    mark(changed);
+    const auto [first, last] = descendants.equal_range(changed);
+    for (auto it = first; it != last; ++it) {
+        mark(it->second);
+    }
+}
+
+void XcbWindowCache::forgetDescendant(xcb_window_t ancestor, xcb_window_t window)
+{
+    const auto [first, last] = descendants.equal_range(ancestor);
+    const auto found =
+        std::find_if(first, last, [&](const auto& pair) { return pair.second == window; });
+    if (found != last) {
+        descendants.erase(found);
     }
 }
 

@@ -67,12 +67,17 @@ private:
         bool gone = false;
         std::vector<xcb_window_t> ancestors;
     };
+    // Marks the window and every listed window it is an ancestor of.
     void markWhere(xcb_window_t changed, XcbWindowDetails parts, bool ancestryChanged);
+    void forgetDescendant(xcb_window_t ancestor, xcb_window_t window);
     void unfollow(xcb_window_t window, const Entry& entry);
 
     XcbConnection& xcb;
     PropertyParts properties;
     std::unordered_map<xcb_window_t, Entry> entries;
+    // Each followed ancestor with the listed windows below it, so that an event finds the
+    // windows it concerns without a walk over all of them.
+    std::unordered_multimap<xcb_window_t, xcb_window_t> descendants;
 };
 
 } // namespace halomark::x11

@@ -2,9 +2,13 @@
 
 #include "x11/xcb_window_cache.h"
 
+#include <unistd.h>
+#include <xcb/res.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace halomark::x11 {
 
@@ -64,46 +68,12 @@ std::optional<std::uint32_t> firstValue(const xcb_get_property_reply_t* reply)
     return values.front();
 }
 
-std::string_view propertyText(const xcb_get_property_reply_t* reply)
+PropertyValue valueOf(const xcb_get_property_reply_t* reply)
 {
-    if (reply == nullptr || reply->format != 8) {
-        return {};
-    }
-    return std::string_view(static_cast<const char*>(xcb_get_property_value(reply)),
-                            static_cast<std::size_t>(xcb_get_property_value_length(reply)));
-}
-
-// Four extents (left, right, top, bottom), or zeros when the property is missing or short.
-std::array<std::int32_t, 4> extentsOf(const xcb_get_property_reply_t* reply)
-{
-    const auto values = propertyValues32(reply);
-    if (values.size() < 4) {
-        return {};
-    }
-    std::array<std::int32_t, 4> extents{};
-    for (std::size_t i = 0; i < 4; ++i) {
-        // Extents are small; anything else is garbage and would turn the frame inside out.
-        extents[i] = values[i] <= 0xffffu ? static_cast<std::int32_t>(values[i]) : 0;
-    }
-    return extents;
+    return propertyValue(reply).value_or(PropertyValue{});
 }
 
 } // namespace
-
-std::optional<XcbWindowClass> parseWindowClass(std::string_view bytes)
-{
-    const std::size_t end = bytes.find('\0');
-    XcbWindowClass result;
-    result.instance = std::string(bytes.substr(0, end));
-    if (end != std::string_view::npos) {
-        const std::string_view rest = bytes.substr(end + 1);
-        result.className = std::string(rest.substr(0, rest.find('\0')));
-    }
-    if (result.instance.empty() && result.className.empty()) {
-        return std::nullopt;
-    }
-    return result;
-}
 
 bool isOnscreen(const XcbWindowFacts& facts, std::optional<std::uint32_t> currentDesktop)
 {
@@ -179,6 +149,8 @@ struct XcbWindowReader::Pending
     std::optional<xcb_get_property_cookie_t> frameExtents;
     std::optional<xcb_get_property_cookie_t> gtkFrameExtents;
     std::optional<xcb_get_property_cookie_t> pid;
+    std::optional<xcb_get_property_cookie_t> clientMachine;
+    std::optional<xcb_res_query_client_ids_cookie_t> clientIds;
     std::optional<xcb_get_property_cookie_t> windowClass;
     std::optional<xcb_get_property_cookie_t> gtkApplicationId;
     std::optional<xcb_get_property_cookie_t> kdeDesktopFile;
@@ -210,6 +182,7 @@ struct XcbWindowReader::TurnAnswers
 struct XcbWindowReader::RootCookies
 {
     std::optional<xcb_get_property_cookie_t> active;
+    std::optional<xcb_get_geometry_cookie_t> rootGeometry;
     StackingCookies stacking;
 };
 
@@ -271,6 +244,20 @@ XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : xcb(round.connection(
     atoms.stateHidden = xcb.atom("_NET_WM_STATE_HIDDEN");
     atoms.desktop = xcb.atom("_NET_WM_DESKTOP");
     atoms.opacity = xcb.atom("_NET_WM_WINDOW_OPACITY");
+    // The X server's own record of each client's process, where it keeps one.
+    xcb_connection_t* c = xcb.raw();
+    const xcb_query_extension_reply_t* res = xcb_get_extension_data(c, &xcb_res_id);
+    if (res != nullptr && res->present != 0) {
+        const XcbReply<xcb_res_query_version_reply_t> version(
+            xcb_res_query_version_reply(c, xcb_res_query_version(c, 1, 2), nullptr));
+        hasClientIds = version && (version->server_major > 1 ||
+                                   (version->server_major == 1 && version->server_minor >= 2));
+    }
+    resourceIdMask = xcb_get_setup(c)->resource_id_mask;
+    std::array<char, 256> host{};
+    if (gethostname(host.data(), host.size() - 1) == 0) {
+        hostName = host.data();
+    }
     for (const auto& [name, type] : typeNames) {
         const xcb_atom_t atom = xcb.atom(name);
         if (atom != XCB_ATOM_NONE) {
@@ -282,6 +269,7 @@ XcbWindowReader::XcbWindowReader(XcbPollingRound& round) : xcb(round.connection(
         xcb, XcbWindowCache::PropertyParts{{{atoms.frameExtents, d::frame},
                                             {atoms.gtkFrameExtents, d::frame},
                                             {atoms.pid, d::owner},
+                                            {XCB_ATOM_WM_CLIENT_MACHINE, d::owner},
                                             {XCB_ATOM_WM_CLASS, d::windowClass},
                                             {atoms.gtkApplicationId, d::applicationId},
                                             {atoms.kdeDesktopFile, d::applicationId},
@@ -325,7 +313,9 @@ XcbWindowReader::readStacking(const StackingCookies& cookies)
     result.currentDesktop = firstValue(desktopReply.get());
     const xcb_get_property_reply_t* list =
         stackingReply->format == 32 ? stackingReply.get() : clientListReply.get();
-    std::vector<std::uint32_t> windows = propertyValues32(list);
+    const auto value = propertyValue(list);
+    const std::vector<std::uint32_t> windows =
+        value ? propertyLastCardinals(*value, maxListedWindows) : std::vector<std::uint32_t>{};
     // Both lists run from the bottom (or the oldest) window to the top (or the newest).
     result.frontToBack.assign(windows.rbegin(), windows.rend());
     return result;
@@ -344,6 +334,7 @@ void XcbWindowReader::request()
         sent->active = requestProperty(xcb, xcb.root(), atoms.activeWindow, 1);
     }
     sent->stacking = requestStacking();
+    sent->rootGeometry = xcb_get_geometry(xcb.raw(), xcb.root());
 }
 
 void XcbWindowReader::receive()
@@ -358,6 +349,11 @@ void XcbWindowReader::receive()
     bool failed = false;
     const auto activeReply = propertyReply(xcb.raw(), cookies->active, failed);
     turn.stacking = readStacking(cookies->stacking);
+    bool rootFailed = false;
+    if (const auto root =
+            replyOf(xcb.raw(), xcb_get_geometry_reply, *cookies->rootGeometry, rootFailed)) {
+        rootSize = {root->width, root->height};
+    }
     // A manager that does not keep the property leaves it missing; None is a real answer.
     if (cookies->active && !failed && xcb.isConnected()) {
         turn.active = firstValue(activeReply.get());
@@ -437,10 +433,12 @@ std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
     // A listed window is answered from the cache, reading only what notifications marked
     // stale since; any other window is read as asked. What this turn has answered about a
     // window stays its answer for the rest of the turn.
+    // Sets keep each pass linear in the windows asked about, however long the list.
     std::vector<xcb_window_t> newlyListed;
+    std::unordered_set<xcb_window_t> seen;
     for (xcb_window_t window : windows) {
         if (cache->needsAncestors(window) && !turn.windows.contains(window) &&
-            std::find(newlyListed.begin(), newlyListed.end(), window) == newlyListed.end()) {
+            seen.insert(window).second) {
             newlyListed.push_back(window);
         }
     }
@@ -448,14 +446,14 @@ std::vector<XcbWindowFacts> XcbWindowReader::readKept(TurnAnswers& turn,
         learnAncestors(newlyListed);
     }
     std::vector<Pending> pending;
+    std::unordered_set<xcb_window_t> asked;
     std::vector<xcb_window_t> fromCache;
     for (xcb_window_t window : windows) {
         const auto kept = turn.windows.find(window);
         if (kept != turn.windows.end() && (kept->second.details & details) == details) {
             continue;
         }
-        if (std::any_of(pending.begin(), pending.end(),
-                        [&](const Pending& one) { return one.window == window; })) {
+        if (!asked.insert(window).second) {
             continue;
         }
         if (cache->isListed(window)) {
@@ -575,6 +573,12 @@ XcbWindowReader::Pending XcbWindowReader::request(xcb_window_t window, XcbWindow
     pending.frameExtents = ask(d::frame, atoms.frameExtents, 4);
     pending.gtkFrameExtents = ask(d::frame, atoms.gtkFrameExtents, 4);
     pending.pid = ask(d::owner, atoms.pid, 1);
+    pending.clientMachine = ask(d::owner, XCB_ATOM_WM_CLIENT_MACHINE, 64);
+    if ((details & d::owner) != 0 && hasClientIds) {
+        const xcb_res_client_id_spec_t client{window & ~resourceIdMask,
+                                              XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        pending.clientIds = xcb_res_query_client_ids(c, 1, &client);
+    }
     pending.windowClass = ask(d::windowClass, XCB_ATOM_WM_CLASS, 128);
     pending.gtkApplicationId = ask(d::applicationId, atoms.gtkApplicationId, 64);
     pending.kdeDesktopFile = ask(d::applicationId, atoms.kdeDesktopFile, 64);
@@ -605,6 +609,13 @@ std::optional<XcbWindowFacts> XcbWindowReader::readReplies(const Pending& pendin
     const auto frameExtents = propertyReply(c, pending.frameExtents, failed);
     const auto gtkFrameExtents = propertyReply(c, pending.gtkFrameExtents, failed);
     const auto pid = propertyReply(c, pending.pid, failed);
+    const auto clientMachine = propertyReply(c, pending.clientMachine, failed);
+    // A client that is gone by now has no record: that is no failure of the window's read.
+    bool noClient = false;
+    XcbReply<xcb_res_query_client_ids_reply_t> clientIds;
+    if (pending.clientIds) {
+        clientIds = replyOf(c, xcb_res_query_client_ids_reply, *pending.clientIds, noClient);
+    }
     const auto windowClass = propertyReply(c, pending.windowClass, failed);
     const auto gtkApplicationId = propertyReply(c, pending.gtkApplicationId, failed);
     const auto kdeDesktopFile = propertyReply(c, pending.kdeDesktopFile, failed);
@@ -623,30 +634,33 @@ std::optional<XcbWindowFacts> XcbWindowReader::readReplies(const Pending& pendin
         facts.isOverrideRedirect = attributes->override_redirect != 0;
     }
     if (geometry && origin) {
-        const std::int32_t border = geometry->border_width;
-        const auto decorations = extentsOf(frameExtents.get());
-        const auto shadows = extentsOf(gtkFrameExtents.get());
-        // The origin is inside the border; extents are left, right, top, bottom.
-        facts.frame.x = origin->dst_x - border - decorations[0] + shadows[0];
-        facts.frame.y = origin->dst_y - border - decorations[2] + shadows[2];
-        facts.frame.width = geometry->width + 2 * border + decorations[0] + decorations[1] -
-                            shadows[0] - shadows[1];
-        facts.frame.height = geometry->height + 2 * border + decorations[2] + decorations[3] -
-                             shadows[2] - shadows[3];
+        const FrameParts parts{origin->dst_x,
+                               origin->dst_y,
+                               geometry->width,
+                               geometry->height,
+                               geometry->border_width,
+                               decodeExtents(valueOf(frameExtents.get())),
+                               decodeExtents(valueOf(gtkFrameExtents.get()))};
+        facts.frame = decodeFrame(parts, rootSize.first, rootSize.second);
     }
-    if (const auto value = firstValue(pid.get()); value && *value > 0 && *value <= 0x7fffffffu) {
-        facts.pid = static_cast<ProcessIdentifier>(*value);
+    if ((pending.details & window_details::owner) != 0) {
+        OwnerClues clues;
+        clues.publishedPid = decodeProcessId(valueOf(pid.get()));
+        clues.clientMachine = propertyText(valueOf(clientMachine.get()));
+        clues.clientMachine = clues.clientMachine.substr(0, clues.clientMachine.find('\0'));
+        if (clientIds) {
+            clues.serverPid =
+                decodeClientPid({reinterpret_cast<const std::uint8_t*>(clientIds.get()),
+                                 propertyReplyHeaderSize + std::size_t{clientIds->length} * 4});
+        }
+        clues.clientBase = pending.window & ~resourceIdMask;
+        facts.pid = decodeOwner(clues, hostName);
     }
     if (windowClass) {
-        facts.windowClass = parseWindowClass(propertyText(windowClass.get()));
+        facts.windowClass = parseWindowClass(propertyText(valueOf(windowClass.get())));
     }
     for (const auto* reply : {gtkApplicationId.get(), kdeDesktopFile.get()}) {
-        std::string_view id = propertyText(reply);
-        id = id.substr(0, id.find('\0'));
-        if (id.ends_with(".desktop")) {
-            id.remove_suffix(std::string_view(".desktop").size());
-        }
-        if (!id.empty()) {
+        if (const std::string_view id = decodeApplicationId(valueOf(reply)); !id.empty()) {
             facts.applicationId = std::string(id);
             break;
         }

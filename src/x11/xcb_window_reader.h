@@ -53,25 +53,13 @@ enum class XcbWindowType
     dragAndDrop,
 };
 
-// The two strings of WM_CLASS: the instance name and the class name ("xterm", "XTerm").
-struct XcbWindowClass
-{
-    std::string instance;
-    std::string className;
-
-    friend bool operator==(const XcbWindowClass&, const XcbWindowClass&) = default;
-};
-
-// WM_CLASS from the property's bytes: two NUL-terminated strings. A missing second string
-// leaves the class name empty; nothing when both are empty.
-std::optional<XcbWindowClass> parseWindowClass(std::string_view bytes);
-
 // The parts of a window that a read asks for, combined with |.
 using XcbWindowDetails = std::uint32_t;
 namespace window_details {
 // Frame from the geometry, the origin in the root and _NET_FRAME_EXTENTS/_GTK_FRAME_EXTENTS.
 inline constexpr XcbWindowDetails frame = 1;
-inline constexpr XcbWindowDetails owner = 2;       // _NET_WM_PID
+// The owning process: _NET_WM_PID, WM_CLIENT_MACHINE and the X server's record of the client.
+inline constexpr XcbWindowDetails owner = 2;
 inline constexpr XcbWindowDetails windowClass = 4; // WM_CLASS
 inline constexpr XcbWindowDetails applicationId =
     8; // _GTK_APPLICATION_ID, _KDE_NET_WM_DESKTOP_FILE
@@ -89,6 +77,7 @@ struct XcbWindowFacts
     // Root pixels: the client and its border, grown by the window manager's decorations and
     // shrunk by the invisible margins (shadows) that client-side decorations draw.
     PixelRect frame;
+    // The owner (see decodeOwner): negative for a remote client the server knows no process of.
     std::optional<ProcessIdentifier> pid;
     std::optional<XcbWindowClass> windowClass;
     std::optional<std::string> applicationId; // a desktop entry id, without ".desktop"
@@ -217,6 +206,13 @@ private:
 
     XcbPollingRound& round;
     int roundTrips = 0;
+    // Whether the server tells the local process of a client (X-Resource 1.2), the bits of a
+    // resource id that a client picks itself, and this machine's name.
+    bool hasClientIds = false;
+    std::uint32_t resourceIdMask = 0;
+    std::string hostName;
+    // The root's size as last read, which bounds the decorations of a frame.
+    std::pair<std::int32_t, std::int32_t> rootSize{32767, 32767};
     struct RootCookies;
     std::unique_ptr<RootCookies> sent;
     std::unique_ptr<TurnAnswers> answers;

@@ -1,6 +1,8 @@
 // The running applications as the X desktop shows them, for the program's workspace. The
-// frontmost application is the process that owns the window manager's active window
-// (_NET_WM_PID); its bundle identifier is the id of its desktop entry, or its window class
+// frontmost application is the process that owns the window manager's active window (its
+// _NET_WM_PID, or the X server's record of its client; a client on another machine gets an
+// identity that is no local process, so it is never taken for this program or for a local
+// process); its bundle identifier is the id of its desktop entry, or its window class
 // when no entry claims it, and its name is the entry's Name in the user's language, or the
 // window class. A running application is any living process in /proc, named the same way
 // from the window last seen for it or else from its executable. The system's major version is

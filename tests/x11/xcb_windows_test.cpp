@@ -1,6 +1,7 @@
 // The window list, the focused window and the frontmost application on the real desktop,
 // read through the one window reader the program shares between them.
 #include "adapters.h"
+#include "focus/frontmost_window_resolver.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,21 @@ std::optional<std::int64_t> integer(const std::optional<RecordValue>& value)
 {
     const auto* number = value ? std::get_if<RecordNumber>(&*value) : nullptr;
     return number ? std::optional{number->integerValue()} : std::nullopt;
+}
+
+TEST(XcbPropertyDecodingTest, ARemoteClientIsNeverKnownByTheProcessIdItPublishes)
+{
+    // The owner: a client's word on this host, else the server's record, else its identity.
+    const std::uint32_t base = 0x00600000;
+    for (const auto& [clues, owner] : std::vector<std::pair<OwnerClues, std::optional<int>>>{
+             {{50, "vm", 77, base}, 50},
+             {{50, "VM.example.org", std::nullopt, base}, 50},
+             {{std::nullopt, "", 77, base}, 77},
+             {{50, "far.example.org", 77, base}, 77},
+             {{50, "far.example.org", std::nullopt, base}, -0x00600000},
+             {{50, "vm", 77, 0}, std::nullopt}}) {
+        EXPECT_EQ(decodeOwner(clues, "vm"), owner) << clues.clientMachine;
+    }
 }
 
 class XcbWindowsTest : public AdaptersTest
@@ -268,11 +284,46 @@ TEST_F(XcbWindowsTest, TheFocusedWindowAndTheFrontmostApplicationFollowTheActive
     EXPECT_EQ(workspace->operatingSystemMajorVersion(),
               std::stoi(shOutput("uname -r | cut -d. -f1")));
 
-    // No owner named, none active, or the active window not published.
-    const auto anonymous = managedWindow({.x = 300, .y = 300});
-    ASSERT_TRUE(activate(anonymous->id()));
-    EXPECT_TRUE(waitUntil([&] { return !workspace->frontmostApplication(); }));
+    // A client that publishes no process id is known by the X server's record of it; one that
+    // says it runs on another machine is not taken at its word, even naming this program.
     const auto restore = atEnd([] { activate(desktopXterm("HALOMARK_XTERM_LEFT")); });
+    SpawnedProcess message({"xmessage", "-name", "halomark-no-pid", "-geometry", "+300+300", "."});
+    const std::string id =
+        shOutput("timeout 5 xdotool search --sync --classname halomark-no-pid | head -1");
+    ASSERT_FALSE(id.empty());
+    const auto unnamed = static_cast<xcb_window_t>(std::stoul(id));
+    ASSERT_TRUE(activate(unnamed));
+    const RunningApplication xmessage{message.pid(), "Xmessage", "Xmessage"};
+    const auto ownedByMessage = [&] {
+        const auto record = windowServer->windowDescription(unnamed);
+        return bare.frontmostApplication() == xmessage &&
+               focusedWindowOf(message.pid()).error == e::success && record &&
+               integer(record->ownerPID) == message.pid();
+    };
+    EXPECT_TRUE(waitUntil(ownedByMessage));
+    ASSERT_TRUE(
+        sh("xprop -id " + id + " -f _NET_WM_PID 32c -set _NET_WM_PID " + std::to_string(getpid())));
+    EXPECT_TRUE(waitUntil([&] { // on this machine its word stands
+        return !windowServer->windowDescription(unnamed) &&
+               bare.frontmostApplication().value_or(RunningApplication{}).processIdentifier ==
+                   getpid();
+    }));
+    ASSERT_TRUE(
+        sh("xprop -id " + id + " -f WM_CLIENT_MACHINE 8s -set WM_CLIENT_MACHINE far.example"));
+    EXPECT_TRUE(waitUntil(ownedByMessage));
+
+    // The desktop that a file manager draws is no target, though its owner is in front.
+    const auto backdrop =
+        managedWindow({.x = 0, .y = 0, .pid = 40031, .types = {"_NET_WM_WINDOW_TYPE_DESKTOP"}});
+    ASSERT_TRUE(activate(backdrop->id()));
+    ASSERT_TRUE(waitUntil([&] {
+        const auto front = workspace->frontmostApplication();
+        return front && front->processIdentifier == 40031;
+    }));
+    EXPECT_EQ(focusedWindowOf(40031).error, e::noValue);
+    const ResolverPorts ports{*workspace, *windowServer, *accessibility, *screens};
+    EXPECT_FALSE(FrontmostWindowResolver::resolve(ports, getpid()));
+
     for (const auto& [command, error] :
          {std::pair{"-f _NET_ACTIVE_WINDOW 32x -set _NET_ACTIVE_WINDOW 0", e::noValue},
           std::pair{"-remove _NET_ACTIVE_WINDOW", e::cannotComplete}}) {
