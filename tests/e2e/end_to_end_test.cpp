@@ -81,7 +81,7 @@ void EndToEndTest::launch(const std::map<std::string, std::string>& settings)
         }
         ASSERT_TRUE(writeFile(settingsFile(), text + "\n}\n"));
     }
-    halomark = startAnother("halomark");
+    halomark = startAnother("halomark", {}, launchEnvironment);
     ASSERT_TRUE(waitUntil([&] { return !halomark->isRunning() || trayIcon(); }, 15s) &&
                 halomark->isRunning())
         << "halomark did not start:\n"

@@ -88,6 +88,8 @@ protected:
     // Writes the settings (key to JSON value) and starts the program, waiting until its icon
     // has docked in the tray, which it does just before its monitors start.
     void launch(const std::map<std::string, std::string>& settings = {});
+    // Variables that launch() gives the program on top of the usual ones.
+    std::map<std::string, std::string> launchEnvironment;
     // A process of the program with its own settings folder, these arguments and environment
     // changes (an empty value removes a variable); its output and errors go to files named
     // after it.

@@ -5,6 +5,10 @@
 // by Ctrl+Q in the open menu that are clean exits, taking every window with them.
 #include "end_to_end_test.h"
 
+#include "xdg/durable_program.h"
+
+#include <unistd.h>
+
 namespace halomark::e2e {
 namespace {
 
@@ -71,6 +75,23 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayDrivenByMenuAndCommandsWhoseCho
     x = terminal.clientArea()->x + 200;
     y = terminal.clientArea()->y + 150;
     ASSERT_TRUE(movePointer(x, y));
+    // The autostart entry pins this build's program where its path outlasts the session; built
+    // in a temporary folder, it names the installed program instead, which a copy in a lasting
+    // folder on PATH stands in for.
+    std::filesystem::path pinned = std::filesystem::canonical(HALOMARK_PROGRAM);
+    std::filesystem::path installed;
+    if (xdg::whyNotDurable(pinned,
+                           xdg::ProgramSearch::forThisSystem("halomark").temporaryFolders)) {
+        const char* home = std::getenv("HOME");
+        ASSERT_TRUE(home != nullptr && home[0] == '/');
+        installed =
+            std::filesystem::path(home) / ".cache" / ("halomark-e2e-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(installed);
+        pinned = installed / "halomark";
+        std::filesystem::copy_file(HALOMARK_PROGRAM, pinned);
+        ASSERT_FALSE(xdg::whyNotDurable(pinned, {})) << *xdg::whyNotDurable(pinned, {});
+        launchEnvironment["PATH"] = installed.string() + ":" + std::getenv("PATH");
+    }
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(waitUntil([&] { return leftVeils().size() == 1; }, 5s));
     const auto second = startAnother("second");
@@ -87,9 +108,10 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayDrivenByMenuAndCommandsWhoseCho
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(autostartEntry()); }, 2s));
     const std::string entry = readFile(autostartEntry());
     EXPECT_NE(entry.find("[Desktop Entry]"), std::string::npos) << entry;
-    EXPECT_NE(entry.find("Exec=" + std::filesystem::canonical(HALOMARK_PROGRAM).string()),
-              std::string::npos)
-        << entry;
+    EXPECT_NE(entry.find("Exec=" + pinned.string()), std::string::npos) << entry;
+    if (!installed.empty()) {
+        std::filesystem::remove_all(installed);
+    }
     ASSERT_TRUE(choose(MenuEntry::launchAtLogin));
     EXPECT_TRUE(waitUntil([&] { return !std::filesystem::exists(autostartEntry()); }, 2s))
         << "the autostart entry stayed";
