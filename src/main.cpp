@@ -331,8 +331,9 @@ int run(int argc, char** argv)
         return kExitFailure;
     case qt::SingleInstanceLock::Result::unavailable:
         // Better a second instance than none: the user asked for this one.
-        std::fprintf(stderr, "halomark: cannot tell whether another instance runs (%s: %s)\n",
-                     qPrintable(instance.path()), qPrintable(instance.errorDescription()));
+        // The description names the path where there is one.
+        std::fprintf(stderr, "halomark: cannot tell whether another instance runs (%s)\n",
+                     qPrintable(instance.errorDescription()));
         break;
     }
 

@@ -144,7 +144,7 @@ SingleInstanceLock::Result SingleInstanceLock::tryAcquire()
             holderPid = readPid(fd);
             return Result::heldByAnother;
         }
-        error = systemError(reason);
+        error = QStringLiteral("%1: %2").arg(filePath, systemError(reason));
         return Result::unavailable;
     }
     held = true;
