@@ -330,6 +330,38 @@ TEST_F(AppDelegateTest, FromFirstLaunchThroughCuesMenusAndDialogsToQuit)
     EXPECT_EQ(sim.onScreen(), "");
 }
 
+TEST_F(AppDelegateTest, SpotlightIsOffAtEveryLaunchShowClicksIsStoredAndBothSitAmongTheCues)
+{
+    launch();
+    sim.wait(0.1);
+    ASSERT_EQ(sim.onScreen(), "veil");
+    sim.settings.clearWrites();
+    ASSERT_TRUE(choose({"Spotlight"}));
+    ASSERT_TRUE(choose({"Show Clicks"}));
+    EXPECT_EQ(menuText(2, 4), "*Spotlight | *Show Clicks");
+    EXPECT_EQ(sim.settings.writes(),
+              (std::vector<sim::SimSettingsStore::Write>{{AppModel::showClicksEnabledKey, true}}));
+    // Above the veil, below the ring of a tap and the pulse of a click.
+    const std::string spotlights = sim.onScreen();
+    EXPECT_TRUE(spotlights.starts_with("spotlight") && spotlights.ends_with("spotlight veil"))
+        << spotlights;
+    sim.holdCommand([&] {});
+    sim.wait(0.05);
+    sim.input.pressButton(0);
+    sim.wait(0.02);
+    EXPECT_EQ(sim.onScreen(), "pulse ring " + spotlights);
+    sim.input.releaseAll();
+
+    // The master switch hides both and greys them out; the next launch has the spotlight off
+    // and the pulses on.
+    ASSERT_TRUE(choose({"Enable Halomark"}));
+    EXPECT_EQ(sim.onScreen(), "");
+    EXPECT_EQ(menuText(2, 4), "~*Spotlight | ~*Show Clicks");
+    launch();
+    EXPECT_EQ(menuText(2, 4), "Spotlight | *Show Clicks");
+    EXPECT_EQ(sim.loop.activeTimerCount(), 3) << "the pulses sample while on";
+}
+
 TEST_F(AppDelegateTest, TheLoginItemInEachOfItsFourStates)
 {
     launch();
