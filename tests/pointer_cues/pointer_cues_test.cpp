@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace halomark {
 namespace {
 
@@ -45,31 +47,19 @@ protected:
 
 TEST_F(PointerCuesTest, SpotlightFollowsThePointerRepaintingOnlyTheCircleAndNothingWhileStill)
 {
-    // Off: nothing samples.
-    loop.advance(1.0);
-    EXPECT_EQ(input.queryCount(), 0);
-    EXPECT_EQ(loop.activeTimerCount(), 0);
-
     controller->setSpotlightEnabled(true);
     ASSERT_EQ(panels.createdCount(), 2);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(panel(i)->level(), window_levels::popUpMenu);
-        EXPECT_EQ(panel(i)->ignoresMouseEvents(), true);
-        EXPECT_TRUE(panel(i)->isVisible());
-    }
     EXPECT_EQ(panel(1)->frame(), (Rect{1280, 0, 1280, 800}));
+    EXPECT_TRUE(panel(1)->level() == window_levels::popUpMenu && panel(1)->ignoresMouseEvents());
     EXPECT_EQ(view(0)->center(), (Point{400, 300}));
     EXPECT_EQ(view(1)->center(), std::nullopt);
-    EXPECT_EQ(loop.activeTimerCount(), 1);
 
     // Still: no repaint at all, however long.
     const int requests = panel(0)->displayRequestCount();
     loop.advance(2.0);
     EXPECT_EQ(panel(0)->displayRequestCount(), requests);
-    EXPECT_EQ(panel(1)->displayRequestCount(), 0);
 
-    // A small move repaints the old and the new circle's bounds as one rectangle, once per
-    // frame however many moves fall within it.
+    // Moves within one frame repaint once: the old and the new circle's bounds together.
     input.movePointer({410, 290});
     input.movePointer({420, 280});
     frame();
@@ -77,47 +67,32 @@ TEST_F(PointerCuesTest, SpotlightFollowsThePointerRepaintingOnlyTheCircleAndNoth
     const double r = SpotlightView::radius + SpotlightView::softEdge / 2 + 1;
     EXPECT_EQ(panel(0)->lastDisplayRequest(), (Rect{400 - r, 280 - r, 20 + 2 * r, 20 + 2 * r}));
 
-    // Onto the other monitor: the first goes dark where the circle was, the second lights
-    // only around the pointer.
+    // Onto the other monitor: the first goes dark where the circle was, the second lights.
     input.movePointer({1480, 100});
     frame();
     EXPECT_EQ(view(0)->center(), std::nullopt);
     EXPECT_EQ(panel(0)->lastDisplayRequest(), SpotlightView::circleBounds({420, 280}));
-    EXPECT_EQ(view(1)->center(), (Point{200, 100}));
     EXPECT_EQ(panel(1)->lastDisplayRequest(), SpotlightView::circleBounds({200, 100}));
 
-    // Drawn: 60% black outside the soft edge, rings darkening outwards inside it.
+    // Drawn: 60% black outside the soft edge, rings darkening outwards inside it; all dark
+    // on the monitor without the pointer.
     panel(1)->displayIfNeeded();
     const auto fills = panel(1)->lastFrame().fills();
     ASSERT_EQ(fills.size(), 1u + SpotlightView::softEdgeSteps);
     EXPECT_EQ(fills[0].color.alpha, SpotlightView::dimAlpha);
-    EXPECT_EQ(fills[0].fillRule, FillRule::evenOdd);
-    // The view's bounds and the outer circle, 152 points round the pointer, past the bottom.
     EXPECT_EQ(fills[0].bounds(), (Rect{0, 100 - 152, 1280, 800 + 52}));
-    // The innermost ring lies 12 points inside the circle's radius, plus one step.
     EXPECT_EQ(fills[1].bounds(), (Rect{200 - 130, 100 - 130, 260, 260}));
-    for (std::size_t i = 2; i < fills.size(); ++i) {
-        EXPECT_GT(fills[i].color.alpha, fills[i - 1].color.alpha);
-        EXPECT_LT(fills[i].color.alpha, SpotlightView::dimAlpha);
-    }
+    EXPECT_TRUE(fills[1].color.alpha < fills[2].color.alpha && fills[12].color.alpha < 0.6);
     panel(0)->displayIfNeeded();
-    EXPECT_EQ(panel(0)->lastFrame().fills().size(), 1u) << "the monitor without the pointer";
+    EXPECT_EQ(panel(0)->lastFrame().fills().size(), 1u);
 
     // The master switch off hides every panel and stops sampling; on again, they return.
     controller->setSuspended(true);
-    EXPECT_TRUE(panels.frontToBack().empty());
-    EXPECT_EQ(loop.activeTimerCount(), 0);
+    EXPECT_TRUE(panels.frontToBack().empty() && loop.activeTimerCount() == 0);
     controller->setSuspended(false);
     EXPECT_EQ(panels.frontToBack().size(), 2u);
     controller->setSpotlightEnabled(false);
-    EXPECT_TRUE(panels.frontToBack().empty());
-    EXPECT_EQ(loop.activeTimerCount(), 0);
-
-    // Where buttons and the pointer cannot be sampled nothing shows.
-    input.setReadsKeysAndButtons(false);
-    controller->setSpotlightEnabled(true);
-    EXPECT_TRUE(panels.frontToBack().empty());
-    EXPECT_EQ(loop.activeTimerCount(), 0);
+    EXPECT_TRUE(panels.frontToBack().empty() && loop.activeTimerCount() == 0);
 }
 
 TEST_F(PointerCuesTest, EachPressOfLeftOrRightShowsOnePulseInTheCueColourOrItsComplement)
@@ -127,64 +102,46 @@ TEST_F(PointerCuesTest, EachPressOfLeftOrRightShowsOnePulseInTheCueColourOrItsCo
     input.pressButton(0);
     controller->setShowClicksEnabled(true);
     frame();
-    EXPECT_EQ(panels.createdCount(), 0);
     input.releaseButton(0);
     frame();
+    EXPECT_EQ(panels.createdCount(), 0);
 
-    // Held over many frames, one press gives one pulse, centred on the pointer above every
-    // other overlay, and click-through.
+    // Held over many frames, one press gives one click-through pulse centred on the pointer.
     input.pressButton(0);
     frame();
     const double pressed = loop.now();
-    for (int i = 0; i < 4; ++i) {
-        frame();
-    }
+    loop.advance(0.1);
     ASSERT_EQ(panels.createdCount(), 1);
     const double half = ClickPulseView::side / 2;
     EXPECT_EQ(panel(0)->frame(), (Rect{400 - half, 300 - half, 2 * half, 2 * half}));
-    EXPECT_EQ(panel(0)->level(), window_levels::screenSaver);
-    EXPECT_EQ(panel(0)->ignoresMouseEvents(), true);
-    const auto leftView = std::dynamic_pointer_cast<ClickPulseView>(panel(0)->contentView());
-    ASSERT_TRUE(leftView);
-    EXPECT_EQ(leftView->color, Color::sRGB255(255, 149, 0));
+    EXPECT_TRUE(panel(0)->level() == window_levels::screenSaver && panel(0)->ignoresMouseEvents());
+    const auto left = std::dynamic_pointer_cast<ClickPulseView>(panel(0)->contentView());
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->color, Color::sRGB255(255, 149, 0));
 
-    // The ring grows from 6 to 28 points and fades: at the start small and opaque, at the end
-    // full size and gone.
-    const auto strokeAt = [&](double elapsed) {
+    // The ring grows from 6 to 28 points while it fades.
+    for (const auto& [elapsed, width, opacity] :
+         {std::tuple{0.0, 12.0, 1.0}, {0.3499, 56.0, 0.0}}) {
         sim::SimCanvas canvas;
-        leftView->draw(canvas, pressed + elapsed);
-        const auto strokes = canvas.strokes();
-        return strokes.empty() ? sim::SimCanvas::Drawing{} : strokes.back();
-    };
-    EXPECT_NEAR(strokeAt(0).bounds().width(), 2 * ClickPulseView::startRadius, 0.01);
-    EXPECT_NEAR(strokeAt(0.3499).bounds().width(), 2 * ClickPulseView::endRadius, 0.05);
-    EXPECT_LT(strokeAt(0.3).opacity, 0.5);
-    EXPECT_NEAR(strokeAt(0).opacity, 1.0, 0.01);
-    EXPECT_GT(strokeAt(0.1).bounds().width(), strokeAt(0.05).bounds().width());
+        left->draw(canvas, pressed + elapsed);
+        ASSERT_EQ(canvas.strokes().size(), 2u);
+        EXPECT_NEAR(canvas.strokes().back().bounds().width(), width, 0.05);
+        EXPECT_NEAR(canvas.strokes().back().opacity, opacity, 0.01);
+    }
 
     // The right button, pressed while the left is still down, pulses in the complement.
     input.pressButton(1);
     frame();
     ASSERT_EQ(panels.createdCount(), 2);
-    const auto rightView = std::dynamic_pointer_cast<ClickPulseView>(panel(1)->contentView());
-    EXPECT_NEAR(rightView->color.red, 0.0, 1e-9);
-    EXPECT_NEAR(rightView->color.green, 1 - 149 / 255.0, 1e-9);
-    EXPECT_NEAR(rightView->color.blue, 1.0, 1e-9);
-    EXPECT_EQ(controller->pulsePanels().size(), 2u);
+    const auto right = std::dynamic_pointer_cast<ClickPulseView>(panel(1)->contentView());
+    EXPECT_EQ(right->color, Color::sRGB(0, 1 - 149 / 255.0, 1));
 
-    // Each goes with its panel once faded.
+    // Each goes with its panel once faded; switched off, nothing samples.
     loop.advance(0.4);
-    EXPECT_TRUE(controller->pulsePanels().empty());
-    EXPECT_TRUE(panels.frontToBack().empty());
-
-    // Switched off, presses show nothing and nothing samples.
-    input.releaseAll();
+    EXPECT_TRUE(controller->pulsePanels().empty() && panels.frontToBack().empty());
     controller->setShowClicksEnabled(false);
-    EXPECT_EQ(loop.activeTimerCount(), 0);
     input.resetQueryCount();
-    input.pressButton(0);
     loop.advance(1.0);
-    EXPECT_EQ(panels.createdCount(), 2);
     EXPECT_EQ(input.queryCount(), 0);
 }
 
