@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the spotlight and the click pulses of the optimised halomark on a private desktop
 # (scripts/xvfb-desktop.sh with picom) and prints one line per measurement:
-#   - halomark idle with both off (the veil up), for comparison;
+#   - halomark idle with both off, for comparison (the highlight is switched off throughout, so
+#     that no veil window is counted);
 #   - the spotlight on, the pointer still;
 #   - the spotlight on, the pointer moving in a circle (radius 200 px, one turn per 2 s) for
 #     SECONDS: halomark's CPU, the spotlight windows' frames per second, dropped frames (an
@@ -69,7 +70,7 @@ idle_cpu() {
 }
 
 for ((run = 1; run <= runs; run++)); do
-    "$program" spotlight off && "$program" clicks off
+    "$program" highlight off && "$program" spotlight off && "$program" clicks off
     echo "run=$run both-off $(idle_cpu)"
     "$program" spotlight on
     sleep 1

@@ -65,17 +65,10 @@ void SpotlightView::draw(Canvas& canvas, double /*mediaTime*/) const
     }
     const Point c = *circleCenter;
     const double inner = radius - softEdge / 2;
-    const double step = softEdge / softEdgeSteps;
     outside.addEllipse(squareAround(c, inner + softEdge));
     canvas.fillPath(outside, black.withAlpha(dimAlpha), FillRule::evenOdd);
-    // Rings from the inside out, each a little darker than the one within it.
-    for (int i = 0; i < softEdgeSteps; ++i) {
-        Path ring;
-        ring.addEllipse(squareAround(c, inner + step * (i + 1)));
-        ring.addEllipse(squareAround(c, inner + step * i));
-        const double darkness = dimAlpha * (i + 0.5) / softEdgeSteps;
-        canvas.fillPath(ring, black.withAlpha(darkness), FillRule::evenOdd);
-    }
+    canvas.fillRadialGradientRing(c, inner, black.withAlpha(0), inner + softEdge,
+                                  black.withAlpha(dimAlpha), softEdgeSteps);
 }
 
 } // namespace halomark

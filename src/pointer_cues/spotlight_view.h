@@ -19,7 +19,7 @@ public:
     static constexpr double radius = 140;
     // The width of the soft edge, over which the darkness rises from none to full.
     static constexpr double softEdge = 24;
-    // The soft edge is drawn as this many rings of rising darkness.
+    // Where the canvas has no gradients, the soft edge is this many rings of rising darkness.
     static constexpr int softEdgeSteps = 12;
 
     explicit SpotlightView(const Rect& frame);
