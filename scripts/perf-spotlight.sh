@@ -5,13 +5,13 @@
 #     that no veil window is counted);
 #   - the spotlight on, the pointer still;
 #   - the spotlight on, the pointer moving in a circle (radius 200 px, one turn per 2 s) for
-#     SECONDS: halomark's CPU, the spotlight windows' frames per second, dropped frames (an
+#     SECONDS_PER_RUN: halomark's CPU, the spotlight windows' frames per second, dropped frames (an
 #     interval over 25 ms between repaints while the pointer moves) and the damaged pixels per
 #     frame (a full monitor is 1,024,000);
 #   - the same with the click pulses on too.
 # The measuring program is scripts/perf-spotlight.c, built here.
 #
-#   scripts/perf-spotlight.sh          (SECONDS=10 RUNS=3 by default)
+#   scripts/perf-spotlight.sh          (SECONDS_PER_RUN=10 RUNS=3 by default)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
