@@ -156,6 +156,7 @@ void AppDelegate::screenParametersDidChange()
     if (appModel->isEnabled() && appModel->focusCueEnabled()) {
         appModel->focusCueMonitor->refreshNow();
     }
+    appModel->pointerCues->screensChanged();
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -192,6 +193,19 @@ void AppDelegate::rebuildMenu()
     focusCue.state = stateFor(appModel->focusCueEnabled());
     focusCue.enabled = enabled;
     menu->addItem(std::move(focusCue));
+
+    // Both follow the pointer and the buttons every refresh: where those cannot be read they
+    // cannot work.
+    const bool pointerCuesWork = enabled && appModel->pointerCues->isAvailable();
+    MenuItem spotlight = actionItem(text(Key::spotlight), MenuAction::toggleSpotlight);
+    spotlight.state = stateFor(appModel->spotlightEnabled());
+    spotlight.enabled = pointerCuesWork;
+    menu->addItem(std::move(spotlight));
+
+    MenuItem showClicks = actionItem(text(Key::showClicks), MenuAction::toggleShowClicks);
+    showClicks.state = stateFor(appModel->showClicksEnabled());
+    showClicks.enabled = pointerCuesWork;
+    menu->addItem(std::move(showClicks));
 
     MenuItem rangeSelection = makeRangeSelectionMenuItem();
     // The shortcut is a key held with a button: where neither can be read it cannot work.
@@ -302,6 +316,12 @@ void AppDelegate::performMenuAction(const MenuItem& sender)
     case MenuAction::toggleFocusCue:
         toggleFocusCue();
         break;
+    case MenuAction::toggleSpotlight:
+        toggleSpotlight();
+        break;
+    case MenuAction::toggleShowClicks:
+        toggleShowClicks();
+        break;
     case MenuAction::selectRangeSelectionShortcut:
         selectRangeSelectionShortcut(sender);
         break;
@@ -343,6 +363,28 @@ void AppDelegate::toggleMonitoring()
 void AppDelegate::toggleFocusCue()
 {
     setFocusCue(!appModel->focusCueEnabled());
+}
+
+void AppDelegate::toggleSpotlight()
+{
+    setSpotlight(!appModel->spotlightEnabled());
+}
+
+void AppDelegate::toggleShowClicks()
+{
+    setShowClicks(!appModel->showClicksEnabled());
+}
+
+void AppDelegate::setSpotlight(bool enabled)
+{
+    appModel->setSpotlightEnabled(enabled);
+    rebuildMenu();
+}
+
+void AppDelegate::setShowClicks(bool enabled)
+{
+    appModel->setShowClicksEnabled(enabled);
+    rebuildMenu();
 }
 
 void AppDelegate::setMonitoring(bool enabled)

@@ -67,9 +67,13 @@ public:
 
     void toggleMonitoring();
     void toggleFocusCue();
-    // What the two switches' menu items do, to a given state; also the commands' way in.
+    void toggleSpotlight();
+    void toggleShowClicks();
+    // What the switches' menu items do, to a given state; also the commands' way in.
     void setMonitoring(bool enabled);
     void setFocusCue(bool enabled);
+    void setSpotlight(bool enabled);
+    void setShowClicks(bool enabled);
     // The ring at the pointer, as a lone tap of the locator key shows it.
     void locate();
     void selectRangeSelectionShortcut(const MenuItem& sender);

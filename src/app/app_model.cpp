@@ -28,6 +28,9 @@ AppModel::AppModel(Passkey, Platform& platform, const AppearanceSettings& appear
       rangeSelectionOverlayController(std::make_shared<RangeSelectionOverlayController>(
           platform.mainLoop, platform.input, platform.screens, platform.panels,
           appearanceSettings)),
+      pointerCues(std::make_shared<PointerCueController>(platform.mainLoop, platform.input,
+                                                         platform.screens, platform.panels,
+                                                         appearanceSettings)),
       mainLoop(platform.mainLoop), settings(platform.settings)
 {
     enabled = true;
@@ -37,6 +40,9 @@ AppModel::AppModel(Passkey, Platform& platform, const AppearanceSettings& appear
     if (const auto text = settings.stringForKey(locatorKeyKey)) {
         monitor->setLocatorKey(locatorKeyFromRawValue(*text).value_or(defaultLocatorKey));
     }
+    // Suspended until start(), so that nothing samples before launch.
+    pointerCues->setSuspended(true);
+    pointerCues->setShowClicksEnabled(settings.boolForKey(showClicksEnabledKey));
 }
 
 void AppModel::defer(std::function<void(AppModel&)> action)
@@ -106,10 +112,12 @@ void AppModel::start()
     if (focusCueOn) {
         focusCueMonitor->start();
     }
+    pointerCues->setSuspended(false);
 }
 
 void AppModel::stop()
 {
+    pointerCues->stop();
     monitor->stop();
     focusCueMonitor->stop();
     overlayController->hideAll();
@@ -126,9 +134,26 @@ void AppModel::setEnabled(bool value)
         if (focusCueOn) {
             focusCueMonitor->start();
         }
+        pointerCues->setSuspended(false);
     } else {
         stop();
     }
+}
+
+void AppModel::setSpotlightEnabled(bool value)
+{
+    if (pointerCues->isAvailable()) {
+        pointerCues->setSpotlightEnabled(value);
+    }
+}
+
+void AppModel::setShowClicksEnabled(bool value)
+{
+    if (!pointerCues->isAvailable()) {
+        return;
+    }
+    settings.setBool(showClicksEnabledKey, value);
+    pointerCues->setShowClicksEnabled(value);
 }
 
 void AppModel::setFocusCueEnabled(bool value)

@@ -1,7 +1,8 @@
-// The hub of the application: owns the two input monitors and the three overlay controllers
-// for the life of the process, wires the monitors' reports to the controllers, and holds the
-// three switches: the master switch (on at every launch, never stored), the active-window
-// highlight and the range-selection shortcut (both stored). Reports of the monitors are acted
+// The hub of the application: owns the two input monitors, the three overlay controllers and
+// the pointer cues for the life of the process, wires the monitors' reports to the
+// controllers, and holds the switches: the master switch and the spotlight (off and on at
+// every launch, never stored), the active-window highlight, the range-selection shortcut and
+// the click pulses (stored). Reports of the monitors are acted
 // on in a later turn of the main loop, with the switches as they are then. Own it through a
 // shared_ptr made by create(): the callbacks hold it weakly, so a released model stops quietly.
 #pragma once
@@ -13,6 +14,7 @@
 #include "locator/command_key_monitor.h"
 #include "locator/locator_key.h"
 #include "locator/locator_overlay_controller.h"
+#include "pointer_cues/pointer_cue_controller.h"
 #include "selection/range_selection_overlay_controller.h"
 #include "selection/range_selection_shortcut.h"
 
@@ -35,6 +37,7 @@ public:
     // The key whose lone tap shows the ring; a missing or unknown value reads as Super and is
     // left as it is until the user chooses.
     static constexpr const char* locatorKeyKey = "Halomark.locatorKey";
+    static constexpr const char* showClicksEnabledKey = "Halomark.showClicksEnabled";
 
     // Builds the components, loads the switches and wires the callbacks. Starts nothing.
     static std::shared_ptr<AppModel> create(Platform& platform,
@@ -52,6 +55,9 @@ public:
     void setFocusCueEnabled(bool enabled);
     void setRangeSelectionShortcut(RangeSelectionShortcut shortcut);
     void setLocatorKey(LocatorKey key);
+    // Neither changes where the pointer cues are unavailable (see PointerCueController).
+    void setSpotlightEnabled(bool enabled);
+    void setShowClicksEnabled(bool enabled);
     // The ring at the pointer in a later turn, exactly as a lone tap of the locator key shows
     // it: nothing when the master switch is off by then.
     void locate();
@@ -60,12 +66,15 @@ public:
     bool focusCueEnabled() const { return focusCueOn; }
     RangeSelectionShortcut rangeSelectionShortcut() const { return shortcut; }
     LocatorKey locatorKey() const { return monitor->currentLocatorKey(); }
+    bool spotlightEnabled() const { return pointerCues->spotlightEnabled(); }
+    bool showClicksEnabled() const { return pointerCues->showClicksEnabled(); }
 
     const std::shared_ptr<CommandKeyMonitor> monitor;
     const std::shared_ptr<FocusCueMonitor> focusCueMonitor;
     const std::shared_ptr<LocatorOverlayController> overlayController;
     const std::shared_ptr<FocusCueOverlayController> focusCueOverlayController;
     const std::shared_ptr<RangeSelectionOverlayController> rangeSelectionOverlayController;
+    const std::shared_ptr<PointerCueController> pointerCues;
 
 private:
     void installCallbacks();

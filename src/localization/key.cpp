@@ -50,6 +50,8 @@ constexpr std::array<std::string_view, keyCount> keyNames{
     "howToUseMessageLinux",
     "aboutMessageLinux",
     "privacyPolicyMessageLinux",
+    "spotlight",
+    "showClicks",
 };
 
 } // namespace

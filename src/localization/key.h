@@ -58,11 +58,12 @@ enum class Key
     keepSuper,
     howToUseMessageLinux,
     aboutMessageLinux,
-    privacyPolicyMessageLinux
+    privacyPolicyMessageLinux,
+    spotlight,
+    showClicks
 };
 
-inline constexpr std::size_t keyCount =
-    static_cast<std::size_t>(Key::privacyPolicyMessageLinux) + 1;
+inline constexpr std::size_t keyCount = static_cast<std::size_t>(Key::showClicks) + 1;
 
 // Every key in declaration order.
 inline constexpr std::array<Key, keyCount> allKeys = [] {
@@ -73,7 +74,7 @@ inline constexpr std::array<Key, keyCount> allKeys = [] {
     return keys;
 }();
 
-// The case name, "enableHalomark" to "privacyPolicyMessageLinux".
+// The case name, "enableHalomark" to "showClicks".
 std::string_view rawValue(Key key);
 
 // The key whose case name is the text exactly; nothing for any other text.

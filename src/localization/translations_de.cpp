@@ -103,6 +103,8 @@ std::span<const TranslationEntry> german()
          "Um seine Hinweise anzuzeigen, verarbeitet Halomark die aktive Anwendung, die Position sichtbarer Fenster sowie den Zustand der Modifikatortasten und der Maustasten ausschließlich auf deinem Computer. Es nimmt keine Bildschirminhalte auf und zeichnet keinen eingegebenen Text auf.\n"
          "\n"
          "Halomark stellt keine Verbindung zu externen Servern her und verwendet keine SDKs für Analysen, Werbung oder Tracking."},
+        {Key::spotlight, "Spotlight"},
+        {Key::showClicks, "Klicks anzeigen"},
     };
     // clang-format on
     return table;

@@ -103,6 +103,8 @@ std::span<const TranslationEntry> english()
          "To display its cues, Halomark processes active-app, visible-window position, modifier-key, and mouse-button state only on your computer. It does not capture screen content or record typed text.\n"
          "\n"
          "Halomark does not connect to external servers and does not use analytics, advertising, or tracking SDKs."},
+        {Key::spotlight, "Spotlight"},
+        {Key::showClicks, "Show Clicks"},
     };
     // clang-format on
     return table;

@@ -103,6 +103,8 @@ std::span<const TranslationEntry> spanish()
          "Para mostrar sus indicaciones, Halomark procesa la aplicación activa, la posición de las ventanas visibles y el estado de las teclas modificadoras y de los botones del ratón solo en tu ordenador. No captura el contenido de la pantalla ni registra el texto que escribes.\n"
          "\n"
          "Halomark no se conecta a servidores externos y no usa SDK de análisis, publicidad ni seguimiento."},
+        {Key::spotlight, "Foco"},
+        {Key::showClicks, "Mostrar clics"},
     };
     // clang-format on
     return table;

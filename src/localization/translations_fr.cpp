@@ -103,6 +103,8 @@ std::span<const TranslationEntry> french()
          "Pour afficher ses repères, Halomark traite l’application active, la position des fenêtres visibles et l’état des touches de modification et des boutons de la souris uniquement sur votre ordinateur. Il ne capture pas le contenu de l’écran et n’enregistre pas le texte saisi.\n"
          "\n"
          "Halomark ne se connecte à aucun serveur externe et n’utilise aucun SDK d’analyse, de publicité ou de suivi."},
+        {Key::spotlight, "Projecteur"},
+        {Key::showClicks, "Afficher les clics"},
     };
     // clang-format on
     return table;

@@ -103,6 +103,8 @@ std::span<const TranslationEntry> japanese()
          "強調表示を行うために、Halomarkはアクティブなアプリ、表示されているウインドウの位置、修飾キー、マウスボタンの状態を、お使いのコンピュータ上でのみ処理します。画面の内容を取り込んだり、入力したテキストを記録したりすることはありません。\n"
          "\n"
          "Halomarkは外部サーバに接続せず、分析、広告、トラッキング用のSDKも使用しません。"},
+        {Key::spotlight, "スポットライト"},
+        {Key::showClicks, "クリックを表示"},
     };
     // clang-format on
     return table;

@@ -103,6 +103,8 @@ std::span<const TranslationEntry> korean()
          "Halomark는 강조 표시를 위해 활성 앱, 보이는 윈도우의 위치, 보조 키 및 마우스 버튼 상태를 사용자의 컴퓨터에서만 처리합니다. 화면 내용을 캡처하거나 입력한 텍스트를 기록하지 않습니다.\n"
          "\n"
          "Halomark는 외부 서버에 연결하지 않으며 분석, 광고 또는 추적 SDK를 사용하지 않습니다."},
+        {Key::spotlight, "스포트라이트"},
+        {Key::showClicks, "클릭 표시"},
     };
     // clang-format on
     return table;

@@ -103,6 +103,8 @@ std::span<const TranslationEntry> portuguese()
          "Para mostrar as suas indicações, o Halomark processa a aplicação ativa, a posição das janelas visíveis e o estado das teclas modificadoras e dos botões do rato apenas no seu computador. Não captura o conteúdo do ecrã nem regista o texto escrito.\n"
          "\n"
          "O Halomark não se liga a servidores externos e não utiliza SDK de análise, publicidade ou rastreio."},
+        {Key::spotlight, "Foco"},
+        {Key::showClicks, "Mostrar cliques"},
     };
     // clang-format on
     return table;

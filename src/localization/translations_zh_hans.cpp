@@ -103,6 +103,8 @@ std::span<const TranslationEntry> simplifiedChinese()
          "为了显示提示效果，Halomark 仅在你的电脑上处理活动应用、可见窗口位置、修饰键和鼠标按键的状态。它不会捕获屏幕内容，也不会记录键入的文本。\n"
          "\n"
          "Halomark 不连接外部服务器，也不使用分析、广告或跟踪 SDK。"},
+        {Key::spotlight, "聚光灯"},
+        {Key::showClicks, "显示点击"},
     };
     // clang-format on
     return table;

@@ -103,6 +103,8 @@ std::span<const TranslationEntry> traditionalChinese()
          "為了顯示提示效果，Halomark 只會在你的電腦上處理使用中的應用程式、可見視窗的位置、修飾鍵和滑鼠按鈕的狀態。它不會擷取螢幕內容，也不會記錄輸入的文字。\n"
          "\n"
          "Halomark 不會連線至外部伺服器，也不使用分析、廣告或追蹤 SDK。"},
+        {Key::spotlight, "聚光燈"},
+        {Key::showClicks, "顯示點按"},
     };
     // clang-format on
     return table;

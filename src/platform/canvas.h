@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/color.h"
+#include "platform/geometry.h"
 #include "platform/path.h"
 
 namespace halomark {
@@ -47,6 +48,12 @@ public:
 
     virtual void fillPath(const Path& path, const Color& color, FillRule rule) = 0;
     virtual void strokePath(const Path& path, const Color& color, const StrokeStyle& style) = 0;
+
+    // Fills the ring between two circles around the centre with colours that run evenly from
+    // the inner colour at the inner radius to the outer colour at the outer radius. By default
+    // it is drawn as `steps` rings of even colour; a canvas that has gradients draws it at once.
+    virtual void fillRadialGradientRing(Point center, double innerRadius, const Color& inner,
+                                        double outerRadius, const Color& outer, int steps);
 };
 
 } // namespace halomark

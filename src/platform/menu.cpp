@@ -6,9 +6,11 @@
 namespace halomark {
 namespace {
 
-constexpr std::array<std::pair<MenuAction, std::string_view>, 12> selectorNames{{
+constexpr std::array<std::pair<MenuAction, std::string_view>, 14> selectorNames{{
     {MenuAction::toggleMonitoring, "toggleMonitoring:"},
     {MenuAction::toggleFocusCue, "toggleFocusCue:"},
+    {MenuAction::toggleSpotlight, "toggleSpotlight:"},
+    {MenuAction::toggleShowClicks, "toggleShowClicks:"},
     {MenuAction::selectRangeSelectionShortcut, "selectRangeSelectionShortcut:"},
     {MenuAction::selectLocatorKey, "selectLocatorKey:"},
     {MenuAction::toggleLaunchAtLogin, "toggleLaunchAtLogin:"},

@@ -18,6 +18,8 @@ enum class MenuAction
 {
     toggleMonitoring,
     toggleFocusCue,
+    toggleSpotlight,
+    toggleShowClicks,
     selectRangeSelectionShortcut,
     selectLocatorKey,
     toggleLaunchAtLogin,

@@ -15,7 +15,9 @@ enum class PanelKind
 {
     ring,
     veil,
-    selection
+    selection,
+    spotlight,
+    clickPulse
 };
 
 enum class AnimationBehavior
@@ -29,6 +31,7 @@ enum class AnimationBehavior
 
 namespace window_levels {
 inline constexpr int status = 25;
+inline constexpr int popUpMenu = 101;
 inline constexpr int screenSaver = 1000;
 } // namespace window_levels
 
@@ -65,5 +68,13 @@ PanelConfiguration veilPanelConfiguration(const Screen& screen);
 // A selection panel over the screen's whole frame, at screen-saver level, that takes the
 // mouse until its fade is scheduled.
 PanelConfiguration selectionPanelConfiguration(const Screen& screen);
+
+// A click-through spotlight panel over the screen's whole frame, at pop-up menu level: above
+// the veil, below the ring, the selection and the click pulses.
+PanelConfiguration spotlightPanelConfiguration(const Screen& screen);
+
+// A small click-through panel for one click pulse, over the given rectangle (global
+// coordinates) on the screen, at screen-saver level.
+PanelConfiguration clickPulsePanelConfiguration(const Screen& screen, const Rect& rect);
 
 } // namespace halomark

@@ -45,6 +45,30 @@ QString onOff(const QVariant& value)
     return value.toBool() ? QStringLiteral("on") : QStringLiteral("off");
 }
 
+// The spotlight and the click pulses stay off where the pointer and the buttons cannot be
+// read; says so when a switch asked on stayed off.
+bool refusedPointerCue(QDBusConnection& bus, const QDBusMessage& call)
+{
+    const QString method = call.member();
+    const QString property = method == QStringLiteral("SetSpotlight") ? QStringLiteral("Spotlight")
+                             : method == QStringLiteral("SetShowClicks")
+                                 ? QStringLiteral("ShowClicks")
+                                 : QString();
+    if (property.isEmpty() || !call.arguments().value(0).toBool()) {
+        return false;
+    }
+    QDBusMessage get = methodCall(kPropertiesInterface, QStringLiteral("Get"));
+    get << QString::fromLatin1(kApplicationId) << property;
+    const QDBusReply<QDBusVariant> value = bus.call(get);
+    if (!value.isValid() || value.value().variant().toBool()) {
+        return false;
+    }
+    std::fputs("halomark: not available in this session: it cannot read the pointer and the "
+               "buttons of other programs\n",
+               stderr);
+    return true;
+}
+
 } // namespace
 
 int sendCommand(CommandLine::Command command)
@@ -70,9 +94,12 @@ int sendCommand(CommandLine::Command command)
     }
     const QVariantMap properties = state.value();
     if (command == Command::status) {
-        std::printf("enabled: %s\nhighlight: %s\ncolor: %s\nlanguage: %s\nlocator-key: %s\n",
+        std::printf("enabled: %s\nhighlight: %s\nspotlight: %s\nclicks: %s\ncolor: %s\n"
+                    "language: %s\nlocator-key: %s\n",
                     qPrintable(onOff(properties.value(QStringLiteral("Enabled")))),
                     qPrintable(onOff(properties.value(QStringLiteral("Highlight")))),
+                    qPrintable(onOff(properties.value(QStringLiteral("Spotlight")))),
+                    qPrintable(onOff(properties.value(QStringLiteral("ShowClicks")))),
                     qPrintable(properties.value(QStringLiteral("Color")).toString()),
                     qPrintable(properties.value(QStringLiteral("Language")).toString()),
                     qPrintable(properties.value(QStringLiteral("LocatorKey")).toString()));
@@ -102,6 +129,22 @@ int sendCommand(CommandLine::Command command)
         call << (command == Command::highlightToggle ? !highlight
                                                      : command == Command::highlightOn);
         break;
+    case Command::spotlightOn:
+    case Command::spotlightOff:
+    case Command::spotlightToggle:
+        call = methodCall(interface, QStringLiteral("SetSpotlight"));
+        call << (command == Command::spotlightToggle
+                     ? !properties.value(QStringLiteral("Spotlight")).toBool()
+                     : command == Command::spotlightOn);
+        break;
+    case Command::clicksOn:
+    case Command::clicksOff:
+    case Command::clicksToggle:
+        call = methodCall(interface, QStringLiteral("SetShowClicks"));
+        call << (command == Command::clicksToggle
+                     ? !properties.value(QStringLiteral("ShowClicks")).toBool()
+                     : command == Command::clicksOn);
+        break;
     case Command::status:
         break;
     }
@@ -109,7 +152,7 @@ int sendCommand(CommandLine::Command command)
     if (reply.type() == QDBusMessage::ErrorMessage) {
         return failed(QDBusError(reply));
     }
-    return 0;
+    return refusedPointerCue(bus, call) ? kExitNotRunning : 0;
 }
 
 } // namespace halomark::qt

@@ -18,6 +18,31 @@ constexpr std::pair<const char*, Command> kHighlightValues[] = {
     {"on", Command::highlightOn},
     {"off", Command::highlightOff},
     {"toggle", Command::highlightToggle}};
+constexpr std::pair<const char*, Command> kSpotlightValues[] = {
+    {"on", Command::spotlightOn},
+    {"off", Command::spotlightOff},
+    {"toggle", Command::spotlightToggle}};
+constexpr std::pair<const char*, Command> kClicksValues[] = {
+    {"on", Command::clicksOn}, {"off", Command::clicksOff}, {"toggle", Command::clicksToggle}};
+
+// The commands that take on, off or toggle after them.
+struct Switch
+{
+    const char* name;
+    const std::pair<const char*, Command> (&values)[3];
+};
+constexpr Switch kSwitches[] = {
+    {"highlight", kHighlightValues}, {"spotlight", kSpotlightValues}, {"clicks", kClicksValues}};
+
+const Switch* switchNamed(const std::string& word)
+{
+    for (const Switch& candidate : kSwitches) {
+        if (word == candidate.name) {
+            return &candidate;
+        }
+    }
+    return nullptr;
+}
 
 template <std::size_t N>
 std::optional<Command> lookUp(const std::pair<const char*, Command> (&table)[N],
@@ -31,13 +56,14 @@ std::optional<Command> lookUp(const std::pair<const char*, Command> (&table)[N],
     return std::nullopt;
 }
 
-// Whether the word can stand where it does: a command first, a value after highlight.
+// Whether the word can stand where it does: a command first, a value after a switch.
 bool fits(const std::vector<std::string>& words)
 {
+    const Switch* named = switchNamed(words[0]);
     if (words.size() == 1) {
-        return words[0] == "highlight" || lookUp(kPlainCommands, words[0]);
+        return named || lookUp(kPlainCommands, words[0]);
     }
-    return words.size() == 2 && words[0] == "highlight" && lookUp(kHighlightValues, words[1]);
+    return words.size() == 2 && named && lookUp(named->values, words[1]);
 }
 
 } // namespace
@@ -74,12 +100,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     if (version) {
         return {Action::reject, "unexpected argument '" + words[0] + "'"};
     }
-    const auto command =
-        words[0] == "highlight"
-            ? (words.size() == 2 ? lookUp(kHighlightValues, words[1]) : std::nullopt)
-            : lookUp(kPlainCommands, words[0]);
+    const Switch* named = switchNamed(words[0]);
+    const auto command = named
+                             ? (words.size() == 2 ? lookUp(named->values, words[1]) : std::nullopt)
+                             : lookUp(kPlainCommands, words[0]);
     if (!command) {
-        return {Action::reject, "highlight needs on, off or toggle"};
+        return {Action::reject, words[0] + " needs on, off or toggle"};
     }
     return {Action::sendCommand, {}, *command};
 }
@@ -98,6 +124,8 @@ std::string usageText(std::string_view programName)
            "Commands to the running Halomark (over the session D-Bus):\n"
            "  locate                   show the ring at the pointer, as a lone tap does\n"
            "  highlight on|off|toggle  the active-window highlight\n"
+           "  spotlight on|off|toggle  darken the screens except around the pointer\n"
+           "  clicks on|off|toggle     a pulse at the pointer at each left or right press\n"
            "  on|off|toggle            Halomark as a whole (Enable Halomark)\n"
            "  quit                     end the running Halomark\n"
            "  status                   print its state, one line per property\n";

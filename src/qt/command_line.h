@@ -1,5 +1,6 @@
 // The program's command line: no arguments runs Halomark; --version and --help print and
-// exit; a command (locate, highlight on|off|toggle, on, off, toggle, quit, status) is sent to
+// exit; a command (locate, highlight|spotlight|clicks on|off|toggle, on, off, toggle, quit,
+// status) is sent to
 // the running instance; anything else is an error. It is read before the toolkit starts, so
 // that these work without a display.
 #pragma once
@@ -27,6 +28,12 @@ struct CommandLine
         highlightOn,
         highlightOff,
         highlightToggle,
+        spotlightOn,
+        spotlightOff,
+        spotlightToggle,
+        clicksOn,
+        clicksOff,
+        clicksToggle,
         enable,
         disable,
         toggle,

@@ -33,6 +33,8 @@ public:
     void setOpacity(double opacity) override;
     void fillPath(const Path& path, const Color& color, FillRule rule) override;
     void strokePath(const Path& path, const Color& color, const StrokeStyle& style) override;
+    void fillRadialGradientRing(Point center, double innerRadius, const Color& inner,
+                                double outerRadius, const Color& outer, int steps) override;
 
     // The path as a Qt path in the same coordinates.
     static QPainterPath toQPainterPath(const Path& path);

@@ -55,6 +55,18 @@ bool QtCommandService::highlight() const
     return target && target->appModel->focusCueEnabled();
 }
 
+bool QtCommandService::spotlight() const
+{
+    const auto target = delegate.lock();
+    return target && target->appModel->spotlightEnabled();
+}
+
+bool QtCommandService::showClicks() const
+{
+    const auto target = delegate.lock();
+    return target && target->appModel->showClicksEnabled();
+}
+
 QString QtCommandService::color() const
 {
     const auto target = delegate.lock();
@@ -99,6 +111,20 @@ void QtCommandService::SetHighlight(bool value)
     }
 }
 
+void QtCommandService::SetSpotlight(bool value)
+{
+    if (auto target = delegate.lock()) {
+        target->setSpotlight(value);
+    }
+}
+
+void QtCommandService::SetShowClicks(bool value)
+{
+    if (auto target = delegate.lock()) {
+        target->setShowClicks(value);
+    }
+}
+
 void QtCommandService::Quit()
 {
     // In a later turn, so that the reply leaves before the loop ends.
@@ -111,11 +137,11 @@ void QtCommandService::Quit()
 
 QVariantMap QtCommandService::properties() const
 {
-    return {{QStringLiteral("Enabled"), enabled()},
-            {QStringLiteral("Highlight"), highlight()},
-            {QStringLiteral("Color"), color()},
-            {QStringLiteral("Language"), language()},
-            {QStringLiteral("LocatorKey"), locatorKey()}};
+    return {
+        {QStringLiteral("Enabled"), enabled()},      {QStringLiteral("Highlight"), highlight()},
+        {QStringLiteral("Spotlight"), spotlight()},  {QStringLiteral("ShowClicks"), showClicks()},
+        {QStringLiteral("Color"), color()},          {QStringLiteral("Language"), language()},
+        {QStringLiteral("LocatorKey"), locatorKey()}};
 }
 
 void QtCommandService::announceChanges()

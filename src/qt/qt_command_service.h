@@ -1,7 +1,8 @@
 // The running program's commands on the session bus, under the application id: Locate,
-// SetEnabled, SetHighlight and Quit do what the ring's tap and the menu's items do, through the
-// same actions of the application delegate; the read-only properties Enabled, Highlight,
-// Color, Language and LocatorKey follow every change, which PropertiesChanged announces.
+// SetEnabled, SetHighlight, SetSpotlight, SetShowClicks and Quit do what the ring's tap and the
+// menu's items do, through the same actions of the application delegate; the read-only
+// properties Enabled, Highlight, Spotlight, ShowClicks, Color, Language and LocatorKey follow
+// every change, which PropertiesChanged announces.
 #pragma once
 
 #include "app/app_delegate.h"
@@ -25,6 +26,8 @@ class QtCommandService : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.halomark.Halomark")
     Q_PROPERTY(bool Enabled READ enabled)
     Q_PROPERTY(bool Highlight READ highlight)
+    Q_PROPERTY(bool Spotlight READ spotlight)
+    Q_PROPERTY(bool ShowClicks READ showClicks)
     Q_PROPERTY(QString Color READ color)
     Q_PROPERTY(QString Language READ language)
     Q_PROPERTY(QString LocatorKey READ locatorKey)
@@ -38,6 +41,8 @@ public:
 
     bool enabled() const;
     bool highlight() const;
+    bool spotlight() const;
+    bool showClicks() const;
     QString color() const;
     QString language() const;
     QString locatorKey() const;
@@ -46,6 +51,8 @@ public slots:
     void Locate();
     void SetEnabled(bool enabled);
     void SetHighlight(bool enabled);
+    void SetSpotlight(bool enabled);
+    void SetShowClicks(bool enabled);
     void Quit();
 
 private:

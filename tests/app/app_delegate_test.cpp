@@ -29,20 +29,21 @@ TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemWithItsMenuAndStarts
     EXPECT_EQ(delegate->supportURL, build_info::supportAddress());
 
     EXPECT_EQ(menuText(),
-              "*Enable Halomark | *Highlight Active Window | Range Selection > *⌘ + Drag, "
+              "*Enable Halomark | *Highlight Active Window | Spotlight | Show Clicks | Range "
+              "Selection > *⌘ + Drag, "
               "⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off | Locator Key > *Super, Right Ctrl, Right Alt, "
               "None | --- | Launch at Login | Language > *System "
               "Default, 日本語, English, 简体中文, 繁體中文, 한국어, Español, Français, Deutsch, "
               "Português | Color > *Default (White), Red, Orange, Yellow, Green, Cyan, Blue, "
               "Purple, Custom… | --- | How to Use | About Halomark | Privacy Policy | Support | "
               "Quit Halomark ^q");
-    EXPECT_EQ(items()[6].submenu->items().at(3).representedObject, "zh-Hans");
+    EXPECT_EQ(items()[8].submenu->items().at(3).representedObject, "zh-Hans");
 
     // An item without a button still gets its menu.
     sim.statusBar.setItemsHaveButtons(false);
     launch();
     EXPECT_EQ(statusItem().simButton(), nullptr);
-    EXPECT_EQ(items().size(), 14u);
+    EXPECT_EQ(items().size(), 16u);
 
     // The shared instances are used unless others are given; they outlive this test, so their
     // store must too.
@@ -53,13 +54,13 @@ TEST_F(AppDelegateTest, LaunchHidesTheDockEntryPutsUpTheItemWithItsMenuAndStarts
     EXPECT_EQ(withShared->appearanceSettings, AppearanceSettings::shared(shared.settings));
     EXPECT_NE(delegate->localization, withShared->localization);
 
-    // Where held keys and buttons cannot be read, the range selection shows disabled and only
-    // the focus monitor polls.
+    // Where held keys and buttons cannot be read, the range selection and the pointer cues show
+    // disabled and only the focus monitor polls.
     sim.input.setReadsKeysAndButtons(false);
     launch();
     EXPECT_EQ(sim.loop.activeTimerCount(), 1);
-    EXPECT_EQ(menuText(1, 3), "*Highlight Active Window | ~Range Selection > *⌘ + Drag, "
-                              "⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off");
+    EXPECT_EQ(menuText(1, 5), "*Highlight Active Window | ~Spotlight | ~Show Clicks | ~Range "
+                              "Selection > *⌘ + Drag, ⌃ + ⌘ + Drag, ⌥ + ⌘ + Drag, Off");
 }
 
 TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoiceIsStoredOnce)
@@ -67,7 +68,7 @@ TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoic
     launch();
     sim.settings.clearWrites();
     const auto revision = delegate->statusMenu()->revision();
-    for (std::size_t submenu : {2, 3, 6}) {
+    for (std::size_t submenu : {4, 5, 8}) {
         MenuItem unknown = items()[submenu].submenu->items()[1];
         unknown.representedObject = "it";
         delegate->performMenuAction(unknown);
@@ -85,15 +86,16 @@ TEST_F(AppDelegateTest, OnlyKnownShortcutsAndLanguagesChangeAnythingAndEachChoic
     EXPECT_EQ(sim.settings.writes(), (std::vector<sim::SimSettingsStore::Write>{
                                          {AppModel::rangeSelectionShortcutKey, "disabled"},
                                          {LocalizationManager::preferenceKey, "ja"}}));
-    EXPECT_EQ(menuText(0, 3), "*Halomarkを有効にする | *アクティブウインドウを強調 | "
-                              "範囲選択ショートカット > ⌘ + ドラッグ, ⌃ + ⌘ + ドラッグ, "
+    EXPECT_EQ(menuText(0, 5), "*Halomarkを有効にする | *アクティブウインドウを強調 | "
+                              "スポットライト | クリックを表示 | 範囲選択ショートカット > ⌘ + "
+                              "ドラッグ, ⌃ + ⌘ + ドラッグ, "
                               "⌥ + ⌘ + ドラッグ, *使用しない");
-    EXPECT_EQ(items()[2].submenu->title(), items()[2].title);
+    EXPECT_EQ(items()[4].submenu->title(), items()[4].title);
 
     // Back to the system's language, which the preferred languages say is Spanish.
     sim.desktop.workspace.setPreferredLanguages({"es-MX", "en-US"});
     ASSERT_TRUE(choose({"言語", "システム設定に合わせる"}));
-    EXPECT_TRUE(menuText(6, 7).starts_with("Idioma > *Usar configuración del sistema, 日本語"));
+    EXPECT_TRUE(menuText(8, 9).starts_with("Idioma > *Usar configuración del sistema, 日本語"));
     ASSERT_TRUE(choose({"Cómo usar Halomark"}));
     EXPECT_EQ(sim.alerts.shown().at(0), (Alert{"Cómo usar Halomark",
                                                text(Key::howToUseMessage),
@@ -152,10 +154,10 @@ TEST_F(AppDelegateTest, ColourChoicesInQuickSuccessionGiveOnePreviewRingAfterThe
     EXPECT_EQ(sim.colorPanel.color(), appearance->color(AppearanceSettings::ColorChoice::custom));
     EXPECT_EQ(sim.application.calls().back(), "activateIgnoringOtherApps true");
     sim.wait(1.0);
-    EXPECT_EQ(menuText(7, 8), "Color > Default (White), Red, Orange, *Yellow, Green, Cyan, "
-                              "Blue, Purple, Custom…");
+    EXPECT_EQ(menuText(9, 10), "Color > Default (White), Red, Orange, *Yellow, Green, Cyan, "
+                               "Blue, Purple, Custom…");
     ASSERT_TRUE(sim.colorPanel.userPicks(Color::deviceRGB(0.2, 0.4, 0.6)));
-    EXPECT_EQ(items()[7].submenu->items()[8].state, MenuItemState::on);
+    EXPECT_EQ(items()[9].submenu->items()[8].state, MenuItemState::on);
     EXPECT_EQ(sim.settings.doubleForKey(AppearanceSettings::customGreenKey), 0.4);
     sim.wait(0.1201);
     EXPECT_EQ(sim.panels.createdCount(), 2);
@@ -163,7 +165,7 @@ TEST_F(AppDelegateTest, ColourChoicesInQuickSuccessionGiveOnePreviewRingAfterThe
     // With the master switch off the menu follows the colour but no ring is shown.
     ASSERT_TRUE(choose({"Enable Halomark"}));
     ASSERT_TRUE(choose({"Color", "Blue"}));
-    EXPECT_EQ(items()[7].submenu->items()[6].state, MenuItemState::on);
+    EXPECT_EQ(items()[9].submenu->items()[6].state, MenuItemState::on);
     sim.wait(1.0);
     EXPECT_EQ(sim.panels.createdCount(), 2);
 }
@@ -256,7 +258,7 @@ TEST_F(AppDelegateTest, ADesktopTakingSuperIsToldOnceAndTheLocatorKeyIsChosenSto
     ASSERT_EQ(sim.alerts.shown().size(), 1u);
     EXPECT_TRUE(sim.alerts.shown()[0].message.starts_with("KDE Plasma also reacts when Super"));
     EXPECT_EQ(sim.alerts.shown()[0].buttons, (Strings{"Use Right Ctrl", "Keep Super"}));
-    EXPECT_EQ(menuText(3, 4), "Locator Key > *Super, Right Ctrl, Right Alt, None");
+    EXPECT_EQ(menuText(5, 6), "Locator Key > *Super, Right Ctrl, Right Alt, None");
     EXPECT_EQ(sim.settings.stringForKey(AppModel::locatorKeyKey), "leftShift");
     // Answered once, never asked again; asked again once forgotten, and Right Ctrl taken.
     launch();
@@ -267,7 +269,7 @@ TEST_F(AppDelegateTest, ADesktopTakingSuperIsToldOnceAndTheLocatorKeyIsChosenSto
     launch();
     sim.wait(0.01);
     EXPECT_EQ(sim.alerts.shown().size(), 2u);
-    EXPECT_EQ(menuText(3, 4), "Locator Key > Super, *Right Ctrl, Right Alt, None");
+    EXPECT_EQ(menuText(5, 6), "Locator Key > Super, *Right Ctrl, Right Alt, None");
     EXPECT_EQ(tap(key_codes::leftCommand, event_flags::command), "veil");
     EXPECT_EQ(tap(key_codes::rightControl, event_flags::control), "ring veil");
     sim.wait(1.0);
@@ -308,8 +310,9 @@ TEST_F(AppDelegateTest, FromFirstLaunchThroughCuesMenusAndDialogsToQuit)
     ASSERT_TRUE(choose({text(Key::enableHalomark)}));
     EXPECT_EQ(sim.onScreen(), "");
     EXPECT_EQ(sim.loop.activeTimerCount(), 0);
-    EXPECT_EQ(menuText(0, 6), "Halomarkを有効にする | ~*アクティブウインドウを強調 | "
-                              "~範囲選択ショートカット > ⌘ + ドラッグ, ⌃ + ⌘ + ドラッグ, "
+    EXPECT_EQ(menuText(0, 8), "Halomarkを有効にする | ~*アクティブウインドウを強調 | "
+                              "~スポットライト | ~クリックを表示 | ~範囲選択ショートカット > ⌘ + "
+                              "ドラッグ, ⌃ + ⌘ + ドラッグ, "
                               "*⌥ + ⌘ + ドラッグ, 使用しない | ~ロケータキー > *Super, 右Ctrl, "
                               "右Alt, なし | --- | ログイン時に起動");
     EXPECT_FALSE(choose({text(Key::focusCue)})); // a disabled item cannot be chosen
@@ -327,6 +330,35 @@ TEST_F(AppDelegateTest, FromFirstLaunchThroughCuesMenusAndDialogsToQuit)
     EXPECT_EQ(sim.onScreen(), "");
 }
 
+TEST_F(AppDelegateTest, SpotlightIsOffAtEveryLaunchShowClicksIsStoredAndBothSitAmongTheCues)
+{
+    launch();
+    sim.wait(0.1);
+    ASSERT_EQ(sim.onScreen(), "veil");
+    sim.settings.clearWrites();
+    ASSERT_TRUE(choose({"Spotlight"}));
+    ASSERT_TRUE(choose({"Show Clicks"}));
+    EXPECT_EQ(menuText(2, 4), "*Spotlight | *Show Clicks");
+    EXPECT_EQ(sim.settings.writes(),
+              (std::vector<sim::SimSettingsStore::Write>{{AppModel::showClicksEnabledKey, true}}));
+    // Above the veil, below the ring of a tap and the pulse of a click.
+    sim.holdCommand();
+    sim.wait(0.05);
+    sim.input.pressButton(0);
+    sim.wait(0.02);
+    EXPECT_EQ(sim.onScreen(), "pulse ring spotlight veil");
+    sim.input.releaseAll();
+
+    // The master switch hides both and greys them out; the next launch has the spotlight off
+    // and the pulses on.
+    ASSERT_TRUE(choose({"Enable Halomark"}));
+    EXPECT_EQ(sim.onScreen(), "");
+    EXPECT_EQ(menuText(2, 4), "~*Spotlight | ~*Show Clicks");
+    launch();
+    EXPECT_EQ(menuText(2, 4), "Spotlight | *Show Clicks");
+    EXPECT_EQ(sim.loop.activeTimerCount(), 3) << "the pulses sample while on";
+}
+
 TEST_F(AppDelegateTest, TheLoginItemInEachOfItsFourStates)
 {
     launch();
@@ -335,7 +367,7 @@ TEST_F(AppDelegateTest, TheLoginItemInEachOfItsFourStates)
     const auto toggle = [&] {
         EXPECT_TRUE(choose({text(Key::launchAtLogin)}));
         return std::to_string(service.registerCount()) + std::to_string(service.unregisterCount()) +
-               (items()[5].state == MenuItemState::on ? " on" : " off");
+               (items()[7].state == MenuItemState::on ? " on" : " off");
     };
     const auto failure = [](const std::string& description) {
         return Alert{
@@ -364,9 +396,9 @@ TEST_F(AppDelegateTest, TheLoginItemInEachOfItsFourStates)
               failure("Halomark is not installed where the session can start it."));
     // A change made outside shows only after the next rebuild.
     service.setStatus(LoginItemStatus::enabled);
-    EXPECT_EQ(items()[5].state, MenuItemState::off);
+    EXPECT_EQ(items()[7].state, MenuItemState::off);
     ASSERT_TRUE(choose({text(Key::language), "Español"}));
-    EXPECT_EQ(menuText(5, 6), "*Abrir al iniciar sesión");
+    EXPECT_EQ(menuText(7, 8), "*Abrir al iniciar sesión");
 }
 
 // Records what reached it, and empties the menu that held the item, as a rebuild does.

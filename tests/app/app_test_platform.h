@@ -57,7 +57,7 @@ struct SimulatedPlatform
     // The kinds of the panels ordered in, the frontmost first, as in "ring veil".
     std::string onScreen() const
     {
-        static constexpr const char* names[] = {"ring", "veil", "selection"};
+        static constexpr const char* names[] = {"ring", "veil", "selection", "spotlight", "pulse"};
         std::string kinds;
         for (const auto& panel : panels.frontToBack()) {
             kinds += (kinds.empty() ? "" : " ");

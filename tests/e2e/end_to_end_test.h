@@ -28,11 +28,13 @@ inline constexpr int kRightDesktopSampleX = 1580;
 enum class MenuEntry
 {
     highlight = 2,
-    locatorKey = 4,
-    launchAtLogin = 5,
-    language = 6,
-    color = 7,
-    quit = 12,
+    spotlight = 3,
+    showClicks = 4,
+    locatorKey = 6,
+    launchAtLogin = 7,
+    language = 8,
+    color = 9,
+    quit = 14,
 };
 
 // Pixels of a cue colour from minRadius to 66 pixels around a centre: how many, the median of

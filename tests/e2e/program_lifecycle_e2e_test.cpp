@@ -139,8 +139,8 @@ TEST_F(ProgramLifecycleTest, OneProgramPerDisplayDrivenByMenuAndCommandsWhoseCho
     EXPECT_TRUE(waitUntil([&] { return leftVeils().empty(); }, 2s));
     EXPECT_EQ(setting("Halomark.focusCueEnabled"), "false");
     ASSERT_TRUE(command({"status"}));
-    EXPECT_EQ(said, "enabled: on\nhighlight: off\ncolor: defaultWhite\nlanguage: ja\n"
-                    "locator-key: rightControl\n");
+    EXPECT_EQ(said, "enabled: on\nhighlight: off\nspotlight: off\nclicks: off\n"
+                    "color: defaultWhite\nlanguage: ja\nlocator-key: rightControl\n");
 
     // Switched off as a whole, locate shows nothing, as a tap would not.
     ASSERT_TRUE(command({"off"}));

@@ -177,7 +177,7 @@ std::vector<bool> paragraphShape(std::string_view text)
 TEST(TranslationTables, EveryLanguageHoldsEveryKeyOnceInOrderWithTheEnglishParagraphsAndSigns)
 {
     EXPECT_TRUE(translationTable(Language::system).empty());
-    ASSERT_EQ(keyCount, 45u);
+    ASSERT_EQ(keyCount, 47u);
     for (Language language : tabled) {
         const auto table = translationTable(language);
         ASSERT_EQ(table.size(), keyCount) << rawValue(language);
@@ -301,11 +301,11 @@ TEST_F(LinuxShortcutTitles, NameThePlatformsKeysAndTranslateDrag)
         sim.settings, [] { return std::vector<std::string>{"de-DE"}; }, &translationTable,
         [this] { return sim.desktop.workspace.textFamily(); });
     launch();
-    EXPECT_TRUE(menuText(2, 3).ends_with(
+    EXPECT_TRUE(menuText(4, 5).ends_with(
         " > *Super + Ziehen, Ctrl + Super + Ziehen, Alt + Super + Ziehen, Aus"));
     ASSERT_TRUE(choose({"Sprache", "English"}));
     EXPECT_TRUE(
-        menuText(2, 3).ends_with(" > *Super + Drag, Ctrl + Super + Drag, Alt + Super + Drag, Off"));
+        menuText(4, 5).ends_with(" > *Super + Drag, Ctrl + Super + Drag, Alt + Super + Drag, Off"));
 }
 
 } // namespace
