@@ -155,19 +155,7 @@ TEST_F(CommandKeyMonitorTest, StartPollsAtOnceAndThenEveryFiftiethOfASecond)
 
 TEST_F(CommandKeyMonitorTest, TheShortcutFollowsTheExactCompanionFlagsAndReleasesFirst)
 {
-    monitor->start(); // the default shortcut: Command alone
-    input.pressKey(k::leftCommand);
-    tick();
-    EXPECT_EQ(log, "pressed ");
-    releasingPass();
-    EXPECT_EQ(log, "pressed released ");
-    loop.runDue();
-    EXPECT_EQ(log, "pressed released tap ");
-    // The shortcut's release comes before the focus switch's in the same pass.
-    EXPECT_EQ(pressWith([this] { input.pressKey(k::tab); }), "pressed released focusSwitch ");
-
-    monitor->setSelectionShortcut(Shortcut::controlCommand);
-    log.clear();
+    startWith(Shortcut::controlCommand);
     input.setFlags(f::control);
     tick();
     EXPECT_EQ(log, ""); // Control alone is not the shortcut
