@@ -230,7 +230,6 @@ TEST_F(LocatorOverlayControllerTest, EachTapGetsAPanelOverItsScreenInFrontUntilI
     EXPECT_EQ(first->contentView()->frame(), Rect(0, 0, 1920, 1080));
     // Centred on the pointer in the view's coordinates: (1500 - 1440, 100 + 180).
     EXPECT_EQ(ringFrame(*first), Rect(60 - 52, 280 - 52, 104, 104));
-    EXPECT_GE(first->displayRequestCount(), 1);
     ASSERT_EQ(controller->activePanels().size(), 1u);
     EXPECT_EQ(controller->activePanels().begin()->second, first);
 
