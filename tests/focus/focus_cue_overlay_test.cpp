@@ -150,14 +150,13 @@ TEST_F(FocusCueDimmingViewTest, TheHolePathRunsCounterClockwiseWithItsOwnArcAtEa
         }
     }
     // A square corner is a line to the corner itself.
-    const Path square = FocusCueDimmingView::roundedHolePath({0, 0, 50, 30}, {});
-    std::vector<double> ends; // x and y of each segment's end; a close adds -1
-    for (const PathSegment& segment : square.segments()) {
-        const Point end = segment.kind == Kind::close ? Point{-1, -1} : segment.endPoint();
-        ends.insert(ends.end(), {end.x, end.y});
+    std::vector<PathSegment> square{{Kind::moveTo, {Point{0, 0}}}};
+    for (const Point p :
+         {Point{50, 0}, {50, 0}, {50, 30}, {50, 30}, {0, 30}, {0, 30}, {0, 0}, {0, 0}}) {
+        square.push_back({Kind::lineTo, {p}});
     }
-    EXPECT_EQ(ends, (std::vector<double>{0, 0,  50, 0,  50, 0, 50, 30, 50, 30,
-                                         0, 30, 0,  30, 0,  0, 0,  0,  -1, -1}));
+    square.push_back({Kind::close, {}});
+    EXPECT_EQ(FocusCueDimmingView::roundedHolePath({0, 0, 50, 30}, {}).segments(), square);
 }
 
 TEST_F(FocusCueDimmingViewTest, TheVeilIsOneHalfWhiteEvenOddFillOfTheBoundsAndTheHole)
