@@ -2,12 +2,10 @@
 // keeping their types, keys of other tools kept, and no file ever lost whether it cannot be
 // parsed or cannot be written; launch at login as an XDG autostart entry, its state read back
 // from entries written by anyone, the program's path quoted as the format wants, only a program
-// that outlives the session pinned, and refusals that say which path and why; the instance lock
-// trusting only a file of ours in a private folder; and the desktop settings that tell whether
-// a lone Super tap is taken by the desktop.
+// that outlives the session pinned, and refusals that say which path and why; and the desktop
+// settings that tell whether a lone Super tap is taken by the desktop.
 #include "qt/desktop_super_binding.h"
 #include "qt/qt_settings_store.h"
-#include "qt/single_instance_lock.h"
 #include "qt/xdg_autostart_login_item_service.h"
 
 #include "qt_testing.h"
@@ -288,43 +286,6 @@ TEST_F(XdgAutostartTest, OnlyAProgramThatOutlivesTheSessionIsPinnedOrElseTheInst
     ASSERT_EQ(pinning.registerItem(), std::nullopt);
     EXPECT_EQ(execLine(), "Exec=/usr/bin/env");
     EXPECT_EQ(pinning.status(), LoginItemStatus::enabled);
-}
-
-TEST(SingleInstanceLock, OnlyARegularFileOfOursInAPrivateFolderIsTrusted)
-{
-    testing::TestFolder folder;
-    const QString runtime = folder.path("runtime");
-    ASSERT_TRUE(QDir().mkpath(runtime));
-    const QString path = SingleInstanceLock::pathFor(runtime, ":3");
-    const auto refusal = [](const QString& path) {
-        SingleInstanceLock lock(path);
-        EXPECT_EQ(lock.tryAcquire(), SingleInstanceLock::Result::unavailable) << path.toStdString();
-        return lock.errorDescription().toStdString();
-    };
-    for (const mode_t mode : {0770, 0705, 0755}) {
-        ::chmod(QFile::encodeName(runtime).constData(), mode);
-        EXPECT_NE(refusal(path).find(runtime.toStdString() + " is not private"), std::string::npos);
-    }
-    ::chmod(QFile::encodeName(runtime).constData(), 0700);
-
-    // A link in the file's place is not followed and its target keeps what it holds.
-    writeFile(folder.path("target"), "precious");
-    ASSERT_TRUE(QFile::link(folder.path("target"), path));
-    EXPECT_EQ(refusal(path), path.toStdString() + " is a symbolic link, which is not followed");
-    EXPECT_EQ(readFile(folder.path("target")), "precious");
-    ASSERT_TRUE(QFile::remove(path));
-    SingleInstanceLock lock(path);
-    EXPECT_EQ(lock.tryAcquire(), SingleInstanceLock::Result::acquired);
-
-    // Without a runtime folder there is no lock, never one in the working folder.
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    for (const char* value : {"", "relative/run"}) {
-        qputenv("XDG_RUNTIME_DIR", value);
-        EXPECT_EQ(SingleInstanceLock::defaultPath(), QString()) << value;
-    }
-    qputenv("XDG_RUNTIME_DIR", saved);
-    EXPECT_NE(refusal("").find("no runtime folder"), std::string::npos);
-    EXPECT_NE(refusal("halomark.lock").find("relative"), std::string::npos);
 }
 
 QByteArray xfceChannel(const QByteArray& defaults, const QByteArray& custom = {})

@@ -70,7 +70,7 @@ TEST(CommandLine, HelpWinsWhereverItStandsCommandsTakeTheirValuesAndTheFirstMist
     }
 }
 
-TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded)
+TEST(SingleInstanceLock, OneFilePerDisplayInAPrivateFolderHeldUntilItsHolderIsGoneHoweverItEnded)
 {
     for (const auto& [display, name] : {std::pair{":0", "halomark-_0.lock"},
                                         {":0.1", "halomark-_0.lock"}, // one display, all screens
@@ -81,9 +81,27 @@ TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded
                   QString("/run/user/1/") + name);
     }
 
+    // Only a regular file of ours in a private folder is trusted.
     testing::TestFolder folder;
-    ::chmod(QFile::encodeName(folder.root()).constData(), 0700); // a runtime folder is private
+    const QString runtime = folder.root();
     const QString path = folder.path("halomark-_5.lock");
+    const auto refusal = [](const QString& path) {
+        SingleInstanceLock lock(path);
+        EXPECT_EQ(lock.tryAcquire(), SingleInstanceLock::Result::unavailable) << path.toStdString();
+        return lock.errorDescription().toStdString();
+    };
+    for (const mode_t mode : {0770, 0705, 0755}) {
+        ::chmod(QFile::encodeName(runtime).constData(), mode);
+        EXPECT_NE(refusal(path).find(runtime.toStdString() + " is not private"), std::string::npos);
+    }
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
+    // A link in the file's place is not followed and its target keeps what it holds.
+    testing::writeFile(folder.path("target"), "precious");
+    ASSERT_TRUE(QFile::link(folder.path("target"), path));
+    EXPECT_EQ(refusal(path), path.toStdString() + " is a symbolic link, which is not followed");
+    EXPECT_EQ(testing::readFile(folder.path("target")), "precious");
+    ASSERT_TRUE(QFile::remove(path));
+
     // An instance that ended abruptly, without cleaning up, leaves its file behind yet blocks
     // nothing.
     if (const pid_t child = ::fork(); child == 0) {
@@ -108,10 +126,17 @@ TEST(SingleInstanceLock, OneFilePerDisplayHeldUntilItsHolderIsGoneHoweverItEnded
     EXPECT_EQ(second.tryAcquire(), SingleInstanceLock::Result::acquired);
     EXPECT_FALSE(second.holder());
 
-    // A folder that cannot hold the file is reported, not taken for another instance.
-    SingleInstanceLock nowhere(folder.path("missing/halomark-_7.lock"));
-    EXPECT_EQ(nowhere.tryAcquire(), SingleInstanceLock::Result::unavailable);
-    EXPECT_FALSE(nowhere.errorDescription().isEmpty());
+    // A folder that cannot hold the file is reported, not taken for another instance; without
+    // a runtime folder there is no lock, never one in the working folder.
+    EXPECT_FALSE(refusal(folder.path("missing/halomark-_7.lock")).empty());
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    for (const char* value : {"", "relative/run"}) {
+        qputenv("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(SingleInstanceLock::defaultPath(), QString()) << value;
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_NE(refusal("").find("no runtime folder"), std::string::npos);
+    EXPECT_NE(refusal("halomark.lock").find("relative"), std::string::npos);
 }
 
 class RecordingDelegate final : public ApplicationDelegate
@@ -237,10 +262,8 @@ TEST(QtMainLoop, WorkRunsLaterInOrderNeverEarlyOnceAndTimersStopForGoodAndTickIn
             selfDestroyed.reset();
         }
     });
-    EXPECT_TRUE(invalidated->isValid());
     ASSERT_TRUE(runEventsUntil([&] { return invalidatedTicks >= 3 && destroyedTicks >= 3; }));
     invalidated->invalidate();
-    EXPECT_FALSE(invalidated->isValid());
     destroyed.reset();
     const int ticksAtStop = invalidatedTicks + destroyedTicks;
 

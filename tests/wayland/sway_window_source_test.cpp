@@ -17,10 +17,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <map>
 #include <sstream>
 
 namespace halomark::wayland {
