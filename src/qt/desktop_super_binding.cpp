@@ -1,8 +1,8 @@
 #include "qt/desktop_super_binding.h"
 
 #include "qt/xdg_paths.h"
+#include "xdg/bounded_file.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
@@ -14,7 +14,7 @@ namespace halomark::qt {
 namespace {
 
 // Configuration files are small; anything larger is not read.
-constexpr qint64 kLargestFile = 1 << 20;
+constexpr std::size_t kLargestFile = std::size_t{1} << 20;
 
 std::vector<std::string> desktopNames(const std::string& currentDesktop)
 {
@@ -38,15 +38,11 @@ bool isDesktop(const std::vector<std::string>& names, std::initializer_list<cons
 
 std::optional<QByteArray> readSmallFile(const std::filesystem::path& path)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    auto read = xdg::readBoundedFile(path, {.sizeCap = kLargestFile});
+    if (!read.contents) {
         return std::nullopt;
     }
-    QFile file(QString::fromStdString(path.string()));
-    if (file.size() > kLargestFile || !file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    return file.read(kLargestFile);
+    return QByteArray::fromStdString(*read.contents);
 }
 
 // A GSettings overlay key binds something unless it is empty; without an answer, the

@@ -1,8 +1,8 @@
 #include "x11/xcb_processes.h"
 
+#include "xdg/bounded_file.h"
+
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <sstream>
 
@@ -10,17 +10,10 @@ namespace halomark::x11 {
 
 namespace {
 
+// /proc files are small; the bounded reader reads them to their end though they report size 0.
 std::optional<std::string> readFile(const std::filesystem::path& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        return std::nullopt;
-    }
-    return text;
+    return xdg::readBoundedFile(path).contents;
 }
 
 std::filesystem::path processFolder(ProcessIdentifier pid, const std::filesystem::path& proc)
