@@ -236,9 +236,19 @@ start_terminal() {
 }
 start_terminal agenda.md 64x20+140+110 '#1f2937' "$work/agenda.txt"
 start_terminal build 64x20+1500+200 '#14302c' "$work/build.txt"
-terminal_id() { xdotool search --onlyvisible --name "^$1\$" | head -n 1 | grep .; }
-wait_for 10 "the terminals" sh -c 'xdotool search --onlyvisible --name "^agenda.md\$" | grep -q . &&
-    xdotool search --onlyvisible --name "^build\$" | grep -q .'
+# A search walks the whole window tree and fails when a window goes while it walks (an X
+# error), so it is tried again.
+terminal_id() {
+    local id
+    for _ in 1 2 3 4 5; do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+        [[ -n $id ]] && echo "$id" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+wait_for 10 "the terminals" sh -c 'xdotool search --onlyvisible --name "^agenda.md\$" 2>/dev/null |
+    grep -q . && xdotool search --onlyvisible --name "^build\$" 2>/dev/null | grep -q .'
 left=$(terminal_id agenda.md)
 right=$(terminal_id build)
 
