@@ -1,12 +1,15 @@
 // The overlay panels on both monitors of the private X desktop at Xft.dpi 144, a scale of 1.5,
 // set before Qt starts as on a user's desktop and with Qt set up as the program sets it up:
-// without a compositor a drag on the selection panel reaches the view in points through the
-// input window that takes the mouse over the panel's pixels.
+// panels of a kind take turns on one window made ahead, which never shows what the last panel
+// drew nor its fade; without a compositor a drag on the selection panel reaches the view in
+// points through the input window that takes the mouse over the panel's pixels.
 #include "desktop.h"
 #include "qt_testing.h"
 
 #include "locator/appearance_settings.h"
+#include "platform/canvas.h"
 #include "platform/panel_configuration.h"
+#include "platform/path.h"
 #include "qt/qt_coordinates.h"
 #include "qt/qt_main_loop.h"
 #include "qt/qt_panel.h"
@@ -18,6 +21,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -26,6 +30,25 @@ namespace {
 
 class QtPanelDesktopTest : public x11::testing::DesktopTest
 {};
+
+// Fills a square of 40 points in one colour about a point of the view.
+class SquareView final : public OverlayView
+{
+public:
+    SquareView(const Rect& frame, Point centre, Color colour)
+        : OverlayView(frame), centre(centre), colour(colour)
+    {}
+    void draw(Canvas& canvas, double) const override
+    {
+        Path square;
+        square.addRect({centre.x - 20, centre.y - 20, 40, 40});
+        canvas.fillPath(square, colour, FillRule::nonZero);
+    }
+
+private:
+    Point centre;
+    Color colour;
+};
 
 TEST_F(QtPanelDesktopTest, AtAScaleOfOneAndAHalfADragReachesTheViewInPointsThroughTheInputWindow)
 {
@@ -47,6 +70,51 @@ TEST_F(QtPanelDesktopTest, AtAScaleOfOneAndAHalfADragReachesTheViewInPointsThrou
         &windowing);
     const Screen right = screens->screens().at(1);
     ASSERT_EQ(right.backingScaleFactor, 1.5) << "Xft.dpi 144 was not read";
+    const auto viewPoint = [&](int x, int y) {
+        const Point point = screens->coordinates().toPoints(x, y);
+        return Point{point.x - right.frame.minX(), point.y - right.frame.minY()};
+    };
+
+    // Three rings one after the other on the window made ahead for rings: the first paints a
+    // red square and fades out, the next a green one elsewhere, which shows at full alpha
+    // with no red from before at any moment; the third comes while the second is shown, so
+    // it needs a window of its own.
+    ASSERT_TRUE(x11::testing::desktopScript("compositor-start"));
+    x11::testing::DesktopScreen desktop;
+    // The root is black until picom paints it grey.
+    ASSERT_TRUE(waitUntil([&] { return desktop.pixel(1581, 501) != x11::testing::Rgb{}; }));
+    factory.setCompositorActive(true);
+    factory.keepWindowsReady({PanelKind::ring, PanelKind::selection});
+    EXPECT_EQ(factory.windowsMade(), 2);
+    const auto ring = [&](int x, int y, Color colour) {
+        auto panel =
+            std::dynamic_pointer_cast<QtPanel>(factory.makePanel(ringPanelConfiguration(right)));
+        applyPanelSettings(*panel, ringPanelConfiguration(right));
+        Rect frame{0, 0, right.frame.width(), right.frame.height()};
+        panel->setContentView(std::make_shared<SquareView>(frame, viewPoint(x, y), colour));
+        panel->orderFrontRegardless();
+        return panel;
+    };
+    auto first = ring(1581, 501, Color::sRGB(1, 0, 0));
+    const WId firstWindow = first->widget()->winId();
+    EXPECT_TRUE(testing::runEventsUntil([&] { return desktop.pixel(1581, 501).red > 240; }));
+    first->setAlphaValue(0);
+    first->orderOut();
+    first.reset();
+    testing::runEventsFor(100);
+    auto second = ring(2000, 300, Color::sRGB(0, 1, 0));
+    EXPECT_EQ(second->widget()->winId(), firstWindow) << "the ring's window was not reused";
+    bool stale = false;
+    EXPECT_TRUE(testing::runEventsUntil([&] {
+        stale = stale || desktop.pixel(1581, 501).red > 128;
+        return desktop.pixel(2000, 300).green > 240;
+    })) << "the reused window did not show at full alpha";
+    EXPECT_FALSE(stale) << "the reused window showed the last panel's frame";
+    auto third = ring(1700, 600, Color::sRGB(0, 0, 1));
+    EXPECT_NE(third->widget()->winId(), firstWindow);
+    EXPECT_EQ(factory.windowsMade(), 3);
+    second.reset();
+    third.reset();
 
     // A drag between two device pixels over the black root window, without a compositor.
     ASSERT_TRUE(x11::testing::desktopScript("compositor-stop"));
@@ -68,8 +136,7 @@ TEST_F(QtPanelDesktopTest, AtAScaleOfOneAndAHalfADragReachesTheViewInPointsThrou
     ASSERT_TRUE(testing::runEventsUntil([&] { return finished; }, 5000)) << "no drag arrived";
 
     // 150 by 150 pixels are 100 by 100 points, from the press's point in the view.
-    const Point start = screens->coordinates().toPoints(1581, 501);
-    const Point inView{start.x - right.frame.minX(), start.y - right.frame.minY()};
+    const Point inView = viewPoint(1581, 501);
     ASSERT_TRUE(view->startPoint());
     EXPECT_NEAR(view->startPoint()->x, inView.x, 1e-9);
     EXPECT_NEAR(view->startPoint()->y, inView.y, 1e-9);
