@@ -3,6 +3,7 @@
 #include "qt/qt_canvas.h"
 #include "qt/qt_coordinates.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -20,10 +21,10 @@ namespace {
 
 constexpr double kFallbackRefreshRate = 60.0;
 
-// How long after a kept window was handed out a new one is made if none came back: long
+// How long after the last kept window was handed out the kept windows are seen to: long
 // enough that a cue is over by then and its window returns, so that a window is made only
 // when cues overlap, and never while one is on its way to the screen.
-constexpr double kRefillDelay = 2.0;
+constexpr double kRefillDelay = 1.5;
 
 constexpr Qt::WindowFlags kPanelFlags = Qt::Window | Qt::FramelessWindowHint |
                                         Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
@@ -205,8 +206,8 @@ QtPanel::Surface* QtPanel::makeWindow(QtPanelStack& stack)
 QtPanel::Surface* QtPanel::takeWindow(QtPanelStack& stack, PanelKind kind)
 {
     if (stack.keptKinds.contains(kind)) {
-        ++stack.windowsTaken;
-        stack.scheduleRefill();
+        stack.lastTaken = stack.mainLoop.now();
+        stack.scheduleRefill(kRefillDelay);
     }
     auto& kept = stack.kept[kind];
     while (!kept.empty()) {
@@ -248,22 +249,22 @@ QtPanelStack::~QtPanelStack()
     }
 }
 
-void QtPanelStack::scheduleRefill()
+void QtPanelStack::scheduleRefill(double delay)
 {
     if (refillScheduled) {
         return;
     }
     refillScheduled = true;
-    const std::uint64_t taken = windowsTaken;
-    mainLoop.postAfter(kRefillDelay, [weak = weak_from_this(), taken] {
+    mainLoop.postAfter(delay, [weak = weak_from_this()] {
         const auto self = weak.lock();
         if (!self) {
             return;
         }
         self->refillScheduled = false;
-        if (self->windowsTaken != taken) {
-            // Cues are still coming: wait for a quiet moment.
-            self->scheduleRefill();
+        // While cues keep coming, their windows and images stay as they are.
+        const double quietFor = self->mainLoop.now() - self->lastTaken;
+        if (quietFor < kRefillDelay) {
+            self->scheduleRefill(kRefillDelay - quietFor);
         } else {
             self->refillWindows();
         }
@@ -277,6 +278,13 @@ void QtPanelStack::refillWindows()
         std::erase_if(windows, [](const QPointer<QWidget>& entry) { return entry.isNull(); });
         if (windows.empty()) {
             windows.push_back(QtPanel::makeWindow(*this));
+        }
+        // A kept window's image, as large as its monitor, goes until it shows again; the next
+        // paint makes it anew. Only the native window is kept.
+        for (const QPointer<QWidget>& window : windows) {
+            if (QBackingStore* store = window->backingStore(); store && !window->isVisible()) {
+                store->resize(QSize(1, 1));
+            }
         }
     }
 }

@@ -203,10 +203,10 @@ struct QtPanelStack : std::enable_shared_from_this<QtPanelStack>
     QtPanelStack(const QtPanelStack&) = delete;
     QtPanelStack& operator=(const QtPanelStack&) = delete;
 
-    // Makes a window for each kept kind that has none, unless one was taken since the check
-    // was asked for; asked for again later in that case.
+    // Once no window was taken for a while: makes a window for each kept kind that has none,
+    // and lets the kept windows' images go (see QtPanel::keepOrDelete).
     void refillWindows();
-    void scheduleRefill();
+    void scheduleRefill(double delay);
 
     MainLoop& mainLoop;
     QtDeviceSpace space;
@@ -218,7 +218,7 @@ struct QtPanelStack : std::enable_shared_from_this<QtPanelStack>
     std::set<PanelKind> keptKinds;                            // the kinds kept ready
     std::map<PanelKind, std::vector<QPointer<QWidget>>> kept; // hidden, at most one per kind
     int windowsMade = 0;
-    std::uint64_t windowsTaken = 0; // tells a scheduled refill whether the loop is quiet
+    double lastTaken = 0; // on the loop's clock
     bool refillScheduled = false;
 };
 
@@ -242,9 +242,9 @@ public:
     // The panels ordered in, the frontmost first.
     std::vector<std::shared_ptr<QtPanel>> frontToBack() const;
 
-    // Keeps a native window ready for the next panel of each kind: made now, and again a
-    // while after one was handed out if none came back by then. Without this, each panel
-    // makes its own window.
+    // Keeps a native window ready for the next panel of each kind: made now, and again once
+    // no window was handed out for a while if none came back by then. Without this, each
+    // panel makes its own window.
     void keepWindowsReady(const std::set<PanelKind>& kinds);
     // How many native windows the factory's panels were given that had to be made.
     int windowsMade() const { return stack->windowsMade; }
