@@ -230,13 +230,9 @@ void QtPanel::keepOrDelete(QtPanelStack& stack, PanelKind kind, Surface* window)
         window->deleteLater();
         return;
     }
-    // What the last panel left on the window that the next one would not set: its fade and
-    // its mouse handling. Its mask went with its drawing; its size and place are set again.
+    // What the last panel left on the window that the next one would not set: its fade. Its
+    // mask went with its drawing; its size, place and mouse handling are set again.
     window->setWindowOpacity(1.0);
-    window->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    if (QWindow* handle = window->windowHandle()) {
-        handle->setFlag(Qt::WindowTransparentForInput, false);
-    }
     kept.push_back(window);
 }
 
