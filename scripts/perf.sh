@@ -16,10 +16,13 @@
 # RING_TAPS (20), VEIL_SWITCHES (20), FRAME_REPEATS (3), GROWTH_TAPS (1000), XTERMS (2: the
 # xterms open while measuring, the desktop's own two and more started here).
 #
+# PROGRAMS (label=path pairs, default "halomark=build/release/halomark") are the programs
+# measured; with more than one, they take turns within each run, so that each is measured under
+# the same load, and the report has one set of tables per program.
+#
 # MODE=idle measures only the idle CPU of halomark and of the X server, for each program of
-# PROGRAMS (label=path pairs, default "halomark=build/release/halomark") with each number of
-# xterms of XTERMS (a list, such as "2 100"), the programs taking turns within each run, and
-# prints one table of the medians.
+# PROGRAMS with each number of xterms of XTERMS (a list, such as "2 100"), and prints one table
+# of the medians.
 #
 # Progress goes to standard error.
 set -euo pipefail
@@ -208,15 +211,36 @@ if [[ $mode == idle ]]; then
 fi
 
 open_xterms "$xterm_counts"
+# Each program's result lines; those of the windows without halomark go to every program's.
+labels=()
+for entry in $programs; do
+    labels+=("${entry%%=*}")
+    : >"$work/results-${entry%%=*}.txt"
+done
+shared() {
+    local label
+    for label in "${labels[@]}"; do
+        cat "$results" >>"$work/results-$label.txt"
+    done
+    : >"$results"
+}
+keep() {
+    cat "$results" >>"$work/results-$1.txt"
+    : >"$results"
+}
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 for ((run = 1; run <= runs; run++)); do
     log "run $run of $runs"
     idle=(--server-pid "$server_pid" --compositor-pid "$compositor_pid" --seconds "$idle_seconds")
     measure "$run" idle-cpu "${idle[@]}"
+    shared
 
-    start_halomark
-    measure "$run" idle-cpu --pid "$halomark_pid" --subject halomark "${idle[@]}"
-    stop_halomark
+    for entry in $programs; do
+        start_halomark "${entry#*=}"
+        measure "$run" idle-cpu --pid "$halomark_pid" --subject halomark "${idle[@]}"
+        stop_halomark
+        keep "${entry%%=*}"
+    done
 
     "$perf" idle-client >/dev/null &
     helper_pid=$!
@@ -230,17 +254,21 @@ for ((run = 1; run <= runs; run++)); do
     measure "$run" idle-cpu --pid "$helper_pid" --subject poller "${idle[@]}"
     stop_pid "$helper_pid"
     helper_pid=
+    shared
 
-    start_halomark
-    measure "$run" ring --pid "$halomark_pid" --taps "$ring_taps"
-    measure "$run" veil --pid "$halomark_pid" --switches "$veil_switches"
-    measure "$run" frames --pid "$halomark_pid" --repeats "$frame_repeats"
-    stop_halomark
+    for entry in $programs; do
+        start_halomark "${entry#*=}"
+        measure "$run" ring --pid "$halomark_pid" --taps "$ring_taps"
+        measure "$run" veil --pid "$halomark_pid" --switches "$veil_switches"
+        measure "$run" frames --pid "$halomark_pid" --repeats "$frame_repeats"
+        stop_halomark
 
-    # Growth from a fresh start, so that the measurements above leave nothing behind.
-    start_halomark
-    measure "$run" growth --pid "$halomark_pid" --server-pid "$server_pid" --taps "$growth_taps"
-    stop_halomark
+        # Growth from a fresh start, so that the measurements above leave nothing behind.
+        start_halomark "${entry#*=}"
+        measure "$run" growth --pid "$halomark_pid" --server-pid "$server_pid" --taps "$growth_taps"
+        stop_halomark
+        keep "${entry%%=*}"
+    done
 done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -251,8 +279,15 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
     echo "- Load average (1, 5, 15 min) before: $load_before; after: $load_after"
     echo "- $runs runs; idle windows of $idle_seconds s; $ring_taps ring taps; $veil_switches" \
         "veil switches; $frame_repeats rings and selections per run; $growth_taps taps for growth"
-    echo
-    "$perf" report "$results"
+    echo "- Programs, taking turns within each run: $programs"
+    for label in "${labels[@]}"; do
+        if ((${#labels[@]} > 1)); then
+            echo
+            echo "### $label"
+        fi
+        echo
+        "$perf" report "$work/results-$label.txt"
+    done
 } >"$report"
 cat "$report"
-log "report in $report; result lines in $results"
+log "report in $report; result lines in $work/results-*.txt"

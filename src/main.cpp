@@ -226,6 +226,9 @@ int runX11(int argc, char** argv)
                 space.scale);
         },
         &panelWindowing);
+    // The cues' windows are made now and reused, so that a tap makes none on its way to the
+    // screen.
+    panels.keepWindowsReady({PanelKind::ring, PanelKind::selection, PanelKind::veil});
     // Translucent overlays need a compositor; followed as compositors start and stop.
     x11::XcbCompositorMonitor compositor(connection);
     panels.setCompositorActive(compositor.isCompositing());

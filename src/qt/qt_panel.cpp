@@ -3,6 +3,7 @@
 #include "qt/qt_canvas.h"
 #include "qt/qt_coordinates.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -20,6 +21,11 @@ namespace {
 
 constexpr double kFallbackRefreshRate = 60.0;
 
+// How long after the last kept window was handed out the kept windows are seen to: long
+// enough that a cue is over by then and its window returns, so that a window is made only
+// when cues overlap, and never while one is on its way to the screen.
+constexpr double kRefillDelay = 1.5;
+
 constexpr Qt::WindowFlags kPanelFlags = Qt::Window | Qt::FramelessWindowHint |
                                         Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                                         Qt::NoDropShadowWindowHint;
@@ -35,11 +41,12 @@ int frameInterval(const QWidget& widget)
 
 } // namespace
 
-// The panel's window. It only passes paint and mouse events on; the panel decides.
+// The panel's window. It only passes paint and mouse events on; the panel decides. Kept
+// between panels, it belongs to one panel at a time, or to none while it is kept.
 class QtPanel::Surface final : public QWidget
 {
 public:
-    explicit Surface(QtPanel* owner) : QWidget(nullptr, kPanelFlags), owner(owner)
+    Surface() : QWidget(nullptr, kPanelFlags)
     {
         setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
@@ -47,6 +54,7 @@ public:
         setWindowTitle(QStringLiteral("Halomark overlay"));
     }
 
+    void attach(QtPanel* panel) { owner = panel; }
     void detach() { owner = nullptr; }
 
 protected:
@@ -96,7 +104,7 @@ protected:
     }
 
 private:
-    QtPanel* owner;
+    QtPanel* owner = nullptr;
 };
 
 // Qt's own drawing: the view painted into the translucent window.
@@ -146,8 +154,10 @@ private:
 QtPanel::QtPanel(const PanelConfiguration& configuration, std::shared_ptr<QtPanelStack> stack)
     : config(configuration), stack(std::move(stack)), contentRect(configuration.contentRect),
       levelValue(configuration.level), ignoresMouse(configuration.ignoresMouseEvents),
-      surface(new Surface(this)), drawing(std::make_unique<TranslucentDrawing>(*this))
+      surface(takeWindow(*this->stack, configuration.kind)),
+      drawing(std::make_unique<TranslucentDrawing>(*this))
 {
+    surface->attach(this);
     frameTimer = new QTimer(surface);
     frameTimer->setTimerType(Qt::PreciseTimer);
     QObject::connect(frameTimer, &QTimer::timeout, surface, [this] { frameTick(); });
@@ -155,11 +165,6 @@ QtPanel::QtPanel(const PanelConfiguration& configuration, std::shared_ptr<QtPane
     alphaTimer->setTimerType(Qt::PreciseTimer);
     QObject::connect(alphaTimer, &QTimer::timeout, surface, [this] { alphaTick(); });
 
-    if (this->stack->windowing) {
-        this->stack->windowing->prepareWindow(*surface);
-    }
-    // The native window exists from now on, so that flags and shapes apply before it shows.
-    surface->winId();
     setFrame(contentRect);
     drawingModeChanged();
     applyInputMode();
@@ -171,16 +176,112 @@ QtPanel::~QtPanel()
         content->setDisplayRequestHandler(nullptr);
     }
     std::erase_if(stack->all, [](const auto& entry) { return entry.expired(); });
+    // The timers go later, as a panel may be released from inside one of their timeouts.
     for (QTimer* timer : {frameTimer, alphaTimer}) {
         timer->stop();
         QObject::disconnect(timer, nullptr, nullptr, nullptr);
+        timer->deleteLater();
     }
     // The drawing lets go of what it added to the window while the window is still there.
     drawing.reset();
     if (surface) {
         surface->detach();
         surface->hide();
-        surface->deleteLater();
+        keepOrDelete(*stack, config.kind, surface);
+    }
+}
+
+QtPanel::Surface* QtPanel::makeWindow(QtPanelStack& stack)
+{
+    auto* window = new Surface;
+    if (stack.windowing) {
+        stack.windowing->prepareWindow(*window);
+    }
+    // The native window exists from now on, so that flags and shapes apply before it shows.
+    window->winId();
+    ++stack.windowsMade;
+    return window;
+}
+
+QtPanel::Surface* QtPanel::takeWindow(QtPanelStack& stack, PanelKind kind)
+{
+    if (stack.keptKinds.contains(kind)) {
+        stack.lastTaken = stack.mainLoop.now();
+        stack.scheduleRefill(kRefillDelay);
+    }
+    auto& kept = stack.kept[kind];
+    while (!kept.empty()) {
+        QPointer<QWidget> window = kept.back();
+        kept.pop_back();
+        if (window) {
+            return static_cast<Surface*>(window.data());
+        }
+    }
+    return makeWindow(stack);
+}
+
+void QtPanel::keepOrDelete(QtPanelStack& stack, PanelKind kind, Surface* window)
+{
+    auto& kept = stack.kept[kind];
+    std::erase_if(kept, [](const QPointer<QWidget>& entry) { return entry.isNull(); });
+    if (!stack.keptKinds.contains(kind) || !kept.empty()) {
+        // Deleted later, so that a panel released from inside one of its window's own events
+        // is safe.
+        window->deleteLater();
+        return;
+    }
+    // What the last panel left on the window that the next one would not set: its fade. Its
+    // mask went with its drawing; its size, place and mouse handling are set again.
+    window->setWindowOpacity(1.0);
+    kept.push_back(window);
+}
+
+QtPanelStack::~QtPanelStack()
+{
+    for (auto& [kind, windows] : kept) {
+        for (const QPointer<QWidget>& window : windows) {
+            delete window.data();
+        }
+    }
+}
+
+void QtPanelStack::scheduleRefill(double delay)
+{
+    if (refillScheduled) {
+        return;
+    }
+    refillScheduled = true;
+    mainLoop.postAfter(delay, [weak = weak_from_this()] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        self->refillScheduled = false;
+        // While cues keep coming, their windows and images stay as they are.
+        const double quietFor = self->mainLoop.now() - self->lastTaken;
+        if (quietFor < kRefillDelay) {
+            self->scheduleRefill(kRefillDelay - quietFor);
+        } else {
+            self->refillWindows();
+        }
+    });
+}
+
+void QtPanelStack::refillWindows()
+{
+    for (const PanelKind kind : keptKinds) {
+        auto& windows = kept[kind];
+        std::erase_if(windows, [](const QPointer<QWidget>& entry) { return entry.isNull(); });
+        if (windows.empty()) {
+            windows.push_back(QtPanel::makeWindow(*this));
+        }
+        // A kept window's image, as large as its monitor, goes until it shows again; the next
+        // paint makes it anew. Only the native window is kept.
+        for (const QPointer<QWidget>& window : windows) {
+            if (QBackingStore* store = window->backingStore(); store && !window->isVisible()) {
+                store->resize(QSize(1, 1));
+            }
+        }
     }
 }
 
@@ -534,6 +635,12 @@ void QtPanelFactory::setCompositorActive(bool active)
             panel->drawingModeChanged();
         }
     }
+}
+
+void QtPanelFactory::keepWindowsReady(const std::set<PanelKind>& kinds)
+{
+    stack->keptKinds = kinds;
+    stack->refillWindows();
 }
 
 std::vector<std::shared_ptr<QtPanel>> QtPanelFactory::frontToBack() const

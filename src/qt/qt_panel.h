@@ -10,6 +10,10 @@
 //
 // What a window system adds (window hints, and another way of showing the panels where windows
 // cannot be translucent) comes through a QtPanelWindowing that the program gives the factory.
+//
+// Native windows are made ahead of need: the factory keeps a hidden, hinted window ready for
+// each kind of panel it is told to, hands it to the next panel of that kind and takes it back
+// when the panel goes, so that showing a cue creates no window on its way to the screen.
 #pragma once
 
 #include "platform/alpha_fade.h"
@@ -26,8 +30,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QPainter;
@@ -123,6 +129,13 @@ private:
     class TranslucentDrawing;
     friend class Surface;
     friend class QtPanelFactory;
+    friend struct QtPanelStack;
+
+    // A hidden native window for a panel of the kind: a kept one if there is one, else a new
+    // one. A window goes back to be kept, reset and hidden, as its panel goes.
+    static Surface* takeWindow(QtPanelStack& stack, PanelKind kind);
+    static Surface* makeWindow(QtPanelStack& stack);
+    static void keepOrDelete(QtPanelStack& stack, PanelKind kind, Surface* window);
 
     // Drawing.
     void damage(std::optional<Rect> viewRect);
@@ -181,11 +194,19 @@ using QtDeviceSpace = std::function<QtCoordinates()>;
 
 // What the panels of one factory share: the loop, the device space, the window system, the
 // stacking order and the compositor.
-struct QtPanelStack
+struct QtPanelStack : std::enable_shared_from_this<QtPanelStack>
 {
     QtPanelStack(MainLoop& mainLoop, QtDeviceSpace space, QtPanelWindowing* windowing)
         : mainLoop(mainLoop), space(std::move(space)), windowing(windowing)
     {}
+    ~QtPanelStack();
+    QtPanelStack(const QtPanelStack&) = delete;
+    QtPanelStack& operator=(const QtPanelStack&) = delete;
+
+    // Once no window was taken for a while: makes a window for each kept kind that has none,
+    // and lets the kept windows' images go (see QtPanel::keepOrDelete).
+    void refillWindows();
+    void scheduleRefill(double delay);
 
     MainLoop& mainLoop;
     QtDeviceSpace space;
@@ -193,6 +214,12 @@ struct QtPanelStack
     bool compositorActive = false;
     std::vector<std::weak_ptr<QtPanel>> all;
     PanelStack order; // the panels ordered in
+
+    std::set<PanelKind> keptKinds;                            // the kinds kept ready
+    std::map<PanelKind, std::vector<QPointer<QWidget>>> kept; // hidden, at most one per kind
+    int windowsMade = 0;
+    double lastTaken = 0; // on the loop's clock
+    bool refillScheduled = false;
 };
 
 class QtPanelFactory final : public PanelFactory
@@ -214,6 +241,13 @@ public:
 
     // The panels ordered in, the frontmost first.
     std::vector<std::shared_ptr<QtPanel>> frontToBack() const;
+
+    // Keeps a native window ready for the next panel of each kind: made now, and again once
+    // no window was handed out for a while if none came back by then. Without this, each
+    // panel makes its own window.
+    void keepWindowsReady(const std::set<PanelKind>& kinds);
+    // How many native windows the factory's panels were given that had to be made.
+    int windowsMade() const { return stack->windowsMade; }
 
     std::shared_ptr<Panel> makePanel(const PanelConfiguration& configuration) override;
 

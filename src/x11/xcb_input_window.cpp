@@ -91,6 +91,9 @@ bool XcbInputWindow::nativeEventFilter(const QByteArray& eventType, void* messag
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     // A copy: the handler may end the panel, and with it this window, while it runs.
     const Handler handle = handler;
+    if (!handle) {
+        return false; // kept for a panel to come
+    }
     switch (event->response_type & 0x7f) {
     case XCB_BUTTON_PRESS: {
         const auto* press = static_cast<const xcb_button_press_event_t*>(message);

@@ -34,6 +34,8 @@ public:
     XcbInputWindow& operator=(const XcbInputWindow&) = delete;
 
     std::uint32_t windowId() const { return window; }
+    // Who receives the actions from now on, as the window passes from one panel to another.
+    void setHandler(Handler newHandler) { handler = std::move(newHandler); }
 
     // Geometry in the X screen's pixels.
     void setGeometry(const QRect& rect);

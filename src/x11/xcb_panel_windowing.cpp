@@ -23,6 +23,9 @@ namespace {
 // narrow enough that a veil becomes a frame rather than a sheet.
 constexpr OutlineShapeRule kOutlineRule{4, 85};
 
+// Input windows kept for the next panels: enough for a ring, a selection and two veils at once.
+constexpr std::size_t kSpareInputWindows = 4;
+
 OutlineShapeRule outlineRuleAt(double scale)
 {
     return {std::max(1, static_cast<int>(std::lround(kOutlineRule.bandWidth * scale))),
@@ -42,13 +45,16 @@ xcb_connection_t* qtConnection()
 class XcbPanelWindowing::OutlineDrawing final : public qt::QtPanelDrawing
 {
 public:
-    OutlineDrawing(qt::QtPanel& panel, bool& toldAboutCompositor)
-        : panel(panel), toldAboutCompositor(toldAboutCompositor),
+    OutlineDrawing(qt::QtPanel& panel, XcbPanelWindowing& windowing)
+        : panel(panel), windowing(windowing),
           // It covers the same pixels as the panel's window.
-          inputWindow(XcbInputWindow::create([owner = &panel](PointerAction action, QPointF at) {
-              owner->forwardMouse(action, at);
-          }))
+          inputWindow(windowing.takeInputWindow())
     {
+        if (inputWindow) {
+            inputWindow->setHandler([owner = &panel](PointerAction action, QPointF at) {
+                owner->forwardMouse(action, at);
+            });
+        }
         refreshTimer.setSingleShot(true);
         refreshTimer.setInterval(0);
         QObject::connect(&refreshTimer, &QTimer::timeout, [this] { refresh(); });
@@ -60,11 +66,9 @@ public:
             window->clearMask();
         }
         if (inputWindow) {
-            // The panel may go from inside the input window's own event: delete it afterwards.
-            std::shared_ptr<XcbInputWindow> later(std::move(inputWindow));
-            later->hide();
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [later] {}, Qt::QueuedConnection);
+            inputWindow->hide();
+            inputWindow->setHandler(nullptr);
+            windowing.keepInputWindow(std::move(inputWindow));
         }
     }
 
@@ -104,8 +108,8 @@ public:
 
     bool shapeWindow() override
     {
-        if (!toldAboutCompositor) {
-            toldAboutCompositor = true;
+        if (!windowing.toldAboutCompositor) {
+            windowing.toldAboutCompositor = true;
             qInfo("halomark: no compositor is running, so the overlays show only their outlines "
                   "in opaque colours; run a compositing manager (such as picom) for the "
                   "translucent cues.");
@@ -179,7 +183,7 @@ private:
     }
 
     qt::QtPanel& panel;
-    bool& toldAboutCompositor;
+    XcbPanelWindowing& windowing;
     std::unique_ptr<XcbInputWindow> inputWindow; // none off an X server
     QTimer refreshTimer;
     std::unique_ptr<QImage> image;
@@ -191,11 +195,39 @@ void XcbPanelWindowing::prepareWindow(QWidget& window)
 {
     window.setWindowFlags(window.windowFlags() | Qt::X11BypassWindowManagerHint);
     window.setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    // The input window that a panel takes without a compositor is made ahead with its window.
+    if (spareInputWindows.empty()) {
+        if (auto made = XcbInputWindow::create(nullptr)) {
+            spareInputWindows.push_back(std::move(made));
+        }
+    }
 }
 
 std::unique_ptr<qt::QtPanelDrawing> XcbPanelWindowing::makeOpaqueDrawing(qt::QtPanel& panel)
 {
-    return std::make_unique<OutlineDrawing>(panel, toldAboutCompositor);
+    return std::make_unique<OutlineDrawing>(panel, *this);
+}
+
+std::unique_ptr<XcbInputWindow> XcbPanelWindowing::takeInputWindow()
+{
+    if (spareInputWindows.empty()) {
+        return XcbInputWindow::create(nullptr);
+    }
+    auto window = std::move(spareInputWindows.back());
+    spareInputWindows.pop_back();
+    return window;
+}
+
+void XcbPanelWindowing::keepInputWindow(std::unique_ptr<XcbInputWindow> window)
+{
+    if (spareInputWindows.size() < kSpareInputWindows) {
+        spareInputWindows.push_back(std::move(window));
+        return;
+    }
+    // The panel may go from inside the input window's own event: delete it afterwards.
+    std::shared_ptr<XcbInputWindow> later(std::move(window));
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [later] {}, Qt::QueuedConnection);
 }
 
 void XcbPanelWindowing::flush()

@@ -6,12 +6,15 @@
 // screen, so every panel then shows only the band along the edges of what its view painted,
 // in opaque colours, cut out with a shape mask (see xcb_outline_shape.h); a panel that takes
 // the mouse takes it through an input-only window over its frame, even where it shows nothing.
-// Alpha needs a compositor: without one it is kept but has no visible effect.
+// Alpha needs a compositor: without one it is kept but has no visible effect. Input windows are
+// made ahead with the panels' windows and kept when their panel goes, for the next one.
 #pragma once
 
 #include "qt/qt_panel.h"
+#include "x11/xcb_input_window.h"
 
 #include <memory>
+#include <vector>
 
 namespace halomark::x11 {
 
@@ -26,7 +29,11 @@ public:
 private:
     class OutlineDrawing;
 
+    std::unique_ptr<XcbInputWindow> takeInputWindow();
+    void keepInputWindow(std::unique_ptr<XcbInputWindow> window);
+
     bool toldAboutCompositor = false;
+    std::vector<std::unique_ptr<XcbInputWindow>> spareInputWindows; // hidden, for the next
 };
 
 } // namespace halomark::x11

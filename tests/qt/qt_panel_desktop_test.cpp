@@ -1,12 +1,14 @@
 // The overlay panels on both monitors of the private X desktop at Xft.dpi 144, a scale of 1.5,
 // set before Qt starts as on a user's desktop and with Qt set up as the program sets it up:
-// without a compositor a drag on the selection panel reaches the view in points through the
-// input window that takes the mouse over the panel's pixels.
+// panels of a kind take turns on one window made ahead, which never shows what the last panel
+// drew nor its fade; without a compositor a drag on the selection panel reaches the view in
+// points through the input window that takes the mouse over the panel's pixels.
 #include "desktop.h"
 #include "qt_testing.h"
 
 #include "locator/appearance_settings.h"
 #include "platform/panel_configuration.h"
+#include "platform/shape_layer.h"
 #include "qt/qt_coordinates.h"
 #include "qt/qt_main_loop.h"
 #include "qt/qt_panel.h"
@@ -47,6 +49,51 @@ TEST_F(QtPanelDesktopTest, AtAScaleOfOneAndAHalfADragReachesTheViewInPointsThrou
         &windowing);
     const Screen right = screens->screens().at(1);
     ASSERT_EQ(right.backingScaleFactor, 1.5) << "Xft.dpi 144 was not read";
+    const auto viewPoint = [&](int x, int y) {
+        const Point point = screens->coordinates().toPoints(x, y);
+        return Point{point.x - right.frame.minX(), point.y - right.frame.minY()};
+    };
+
+    // Two rings one after the other on the window made ahead for rings: the first paints a red
+    // square and fades out, the next a green one elsewhere, which shows at full alpha with no
+    // red from before at any moment, though the window's image went in between; no window
+    // was made on the way.
+    ASSERT_TRUE(x11::testing::desktopScript("compositor-start"));
+    x11::testing::DesktopScreen desktop;
+    // The root is black until picom paints it grey.
+    ASSERT_TRUE(waitUntil([&] { return desktop.pixel(1581, 501) != x11::testing::Rgb{}; }));
+    factory.setCompositorActive(true);
+    factory.keepWindowsReady({PanelKind::ring, PanelKind::selection});
+    const auto ring = [&](int x, int y, Color colour) {
+        auto panel =
+            std::dynamic_pointer_cast<QtPanel>(factory.makePanel(ringPanelConfiguration(right)));
+        applyPanelSettings(*panel, ringPanelConfiguration(right));
+        auto view =
+            std::make_shared<OverlayView>(Rect{0, 0, right.frame.width(), right.frame.height()});
+        view->setWantsLayer(true);
+        auto square = std::make_shared<ShapeLayer>();
+        square->path.addRect({viewPoint(x, y).x - 20, viewPoint(x, y).y - 20, 40, 40});
+        square->fillColor = colour;
+        view->layer()->addSublayer(square);
+        panel->setContentView(view);
+        panel->orderFrontRegardless();
+        return panel;
+    };
+    auto first = ring(1581, 501, Color::sRGB(1, 0, 0));
+    EXPECT_TRUE(testing::runEventsUntil([&] { return desktop.pixel(1581, 501).red > 240; }));
+    first->setAlphaValue(0);
+    first->orderOut();
+    first.reset();
+    testing::runEventsFor(1700); // long enough that the kept window's image goes
+    auto second = ring(2000, 300, Color::sRGB(0, 1, 0));
+    bool stale = false;
+    EXPECT_TRUE(testing::runEventsUntil([&] {
+        stale = stale || desktop.pixel(1581, 501).red > 128;
+        return desktop.pixel(2000, 300).green > 240;
+    })) << "the reused window did not show at full alpha";
+    EXPECT_FALSE(stale) << "the reused window showed the last panel's frame";
+    EXPECT_EQ(factory.windowsMade(), 2) << "windows were made on the way";
+    second.reset();
 
     // A drag between two device pixels over the black root window, without a compositor.
     ASSERT_TRUE(x11::testing::desktopScript("compositor-stop"));
@@ -68,8 +115,7 @@ TEST_F(QtPanelDesktopTest, AtAScaleOfOneAndAHalfADragReachesTheViewInPointsThrou
     ASSERT_TRUE(testing::runEventsUntil([&] { return finished; }, 5000)) << "no drag arrived";
 
     // 150 by 150 pixels are 100 by 100 points, from the press's point in the view.
-    const Point start = screens->coordinates().toPoints(1581, 501);
-    const Point inView{start.x - right.frame.minX(), start.y - right.frame.minY()};
+    const Point inView = viewPoint(1581, 501);
     ASSERT_TRUE(view->startPoint());
     EXPECT_NEAR(view->startPoint()->x, inView.x, 1e-9);
     EXPECT_NEAR(view->startPoint()->y, inView.y, 1e-9);
