@@ -23,6 +23,7 @@ struct Screen
     // A value that identifies the screen object for as long as it exists.
     std::uint64_t objectIdentity = 0;
     double backingScaleFactor = 1.0; // device pixels per point
+    double refreshRate = 0;          // frames per second; 0 when the system does not say
 
     friend bool operator==(const Screen&, const Screen&) = default;
 };

@@ -3,6 +3,9 @@
 #include "platform/panel_configuration.h"
 #include "pointer_cues/click_pulse_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace halomark {
 
 PointerCueController::PointerCueController(MainLoop& mainLoop, InputState& input,
@@ -51,6 +54,12 @@ void PointerCueController::screensChanged()
         hideSpotlight();
         showSpotlight();
     }
+    // A monitor with another refresh rate: the sampling starts again at the new rate.
+    if (timer && pollInterval() != timerInterval) {
+        timer->invalidate();
+        timer.reset();
+        update();
+    }
 }
 
 void PointerCueController::update()
@@ -72,7 +81,8 @@ void PointerCueController::update()
             wasDown[button] = input.buttonState(button);
         }
         std::weak_ptr<PointerCueController> weak = weak_from_this();
-        timer = mainLoop.scheduleRepeating(pollInterval, [weak] {
+        timerInterval = pollInterval();
+        timer = mainLoop.scheduleRepeating(timerInterval, [weak] {
             if (auto self = weak.lock()) {
                 self->poll();
             }
@@ -81,6 +91,18 @@ void PointerCueController::update()
         timer->invalidate();
         timer.reset();
     }
+}
+
+double PointerCueController::pollInterval() const
+{
+    double fastest = 0;
+    for (const Screen& screen : screens.screens()) {
+        // Beyond what any display shows, a reported rate is taken for a fault.
+        if (std::isfinite(screen.refreshRate) && screen.refreshRate <= 1000) {
+            fastest = std::max(fastest, screen.refreshRate);
+        }
+    }
+    return 1.0 / (fastest >= 1 ? fastest : defaultRefreshRate);
 }
 
 void PointerCueController::poll()

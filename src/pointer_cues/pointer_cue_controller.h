@@ -25,7 +25,8 @@ namespace halomark {
 class PointerCueController : public std::enable_shared_from_this<PointerCueController>
 {
 public:
-    static constexpr double pollInterval = 1.0 / 60.0;
+    // Sampling follows the fastest monitor's refresh; this is the rate where none is known.
+    static constexpr double defaultRefreshRate = 60.0;
     static constexpr MouseButton leftButton = 0;
     static constexpr MouseButton rightButton = 1;
 
@@ -44,8 +45,10 @@ public:
     // Takes every panel off screen and stops sampling, as at termination.
     void stop();
 
-    // One sampling pass; the timer calls it every pollInterval seconds.
+    // One sampling pass; the timer calls it once a refresh of the fastest monitor.
     void poll();
+    // Seconds between two passes for the monitors as they are now.
+    double pollInterval() const;
 
     bool spotlightEnabled() const { return spotlightOn; }
     bool showClicksEnabled() const { return clicksOn; }
@@ -85,6 +88,7 @@ private:
     bool clicksOn = false;
     bool suspended = false;
     std::unique_ptr<RepeatingTimer> timer;
+    double timerInterval = 0; // the interval the timer was started with
     std::vector<SpotlightPanel> spotlights;
     std::map<std::uint64_t, std::shared_ptr<Panel>> pulses;
     std::uint64_t pressCount = 0;

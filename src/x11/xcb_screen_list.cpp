@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace halomark::x11 {
 
@@ -33,6 +35,54 @@ std::int64_t overlapArea(const PixelRect& a, const PixelRect& b)
     const std::int64_t width = std::min(a.right(), b.right()) - std::max(a.x, b.x);
     const std::int64_t height = std::min(a.bottom(), b.bottom()) - std::max(a.y, b.y);
     return width > 0 && height > 0 ? width * height : 0;
+}
+
+// Frames per second of a mode: its pixel clock over the pixels of a frame, fewer lines for an
+// interlaced mode and twice as many for a double-scanned one; 0 when the mode does not say.
+double modeRefreshRate(const xcb_randr_mode_info_t& mode)
+{
+    double lines = mode.vtotal;
+    if ((mode.mode_flags & XCB_RANDR_MODE_FLAG_DOUBLE_SCAN) != 0) {
+        lines *= 2;
+    }
+    if ((mode.mode_flags & XCB_RANDR_MODE_FLAG_INTERLACE) != 0) {
+        lines /= 2;
+    }
+    const double pixels = mode.htotal * lines;
+    return pixels > 0 ? mode.dot_clock / pixels : 0;
+}
+
+// The area and refresh rate of each lit CRTC, asked for all at once.
+std::vector<std::pair<PixelRect, double>>
+crtcRates(xcb_connection_t* c, xcb_randr_get_screen_resources_current_reply_t* resources)
+{
+    std::vector<std::pair<PixelRect, double>> rates;
+    if (resources == nullptr) {
+        return rates;
+    }
+    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources);
+    const int crtcCount = xcb_randr_get_screen_resources_current_crtcs_length(resources);
+    const xcb_randr_mode_info_t* modes = xcb_randr_get_screen_resources_current_modes(resources);
+    const int modeCount = xcb_randr_get_screen_resources_current_modes_length(resources);
+    std::vector<xcb_randr_get_crtc_info_cookie_t> cookies;
+    for (int index = 0; index < crtcCount; ++index) {
+        cookies.push_back(xcb_randr_get_crtc_info(c, crtcs[index], resources->config_timestamp));
+    }
+    for (const auto& cookie : cookies) {
+        XcbReply<xcb_randr_get_crtc_info_reply_t> crtc(
+            xcb_randr_get_crtc_info_reply(c, cookie, nullptr));
+        if (!crtc || crtc->mode == XCB_NONE) {
+            continue;
+        }
+        const auto mode = std::find_if(modes, modes + modeCount, [&](const auto& candidate) {
+            return candidate.id == crtc->mode;
+        });
+        if (mode != modes + modeCount) {
+            rates.emplace_back(PixelRect{crtc->x, crtc->y, crtc->width, crtc->height},
+                               modeRefreshRate(*mode));
+        }
+    }
+    return rates;
 }
 
 } // namespace
@@ -170,8 +220,10 @@ bool XcbScreenList::refresh()
 
     const auto rootCookie = xcb_get_geometry(c, root);
     std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
+    std::optional<xcb_randr_get_screen_resources_current_cookie_t> crtcsCookie;
     if (randrFirstEvent) {
         monitorsCookie = xcb_randr_get_monitors(c, root, 1);
+        crtcsCookie = xcb_randr_get_screen_resources_current(c, root);
     }
     const auto clientsCookie = requestProperty(connection, root, atoms.clientList, 65536);
     const auto resourcesCookie =
@@ -179,8 +231,10 @@ bool XcbScreenList::refresh()
 
     XcbReply<xcb_get_geometry_reply_t> rootGeometry(xcb_get_geometry_reply(c, rootCookie, nullptr));
     XcbReply<xcb_randr_get_monitors_reply_t> monitorsReply;
+    XcbReply<xcb_randr_get_screen_resources_current_reply_t> crtcsReply;
     if (monitorsCookie) {
         monitorsReply.reset(xcb_randr_get_monitors_reply(c, *monitorsCookie, nullptr));
+        crtcsReply.reset(xcb_randr_get_screen_resources_current_reply(c, *crtcsCookie, nullptr));
     }
     XcbReply<xcb_get_property_reply_t> clientsReply(
         xcb_get_property_reply(c, clientsCookie, nullptr));
@@ -253,6 +307,8 @@ bool XcbScreenList::refresh()
         decodeXftDpi(resources ? propertyText(*resources) : std::string_view{}).value_or(96.0) /
         96.0;
 
+    // A monitor refreshes as fast as the fastest CRTC that shows part of it.
+    const auto rates = crtcRates(c, crtcsReply.get());
     XcbCoordinates newSpace{found.front().rect, scale};
     std::vector<Screen> newScreens;
     std::vector<PixelRect> newMonitors;
@@ -264,6 +320,11 @@ bool XcbScreenList::refresh()
         screen.screenNumber = monitor.identifier;
         screen.objectIdentity = monitor.identifier;
         screen.backingScaleFactor = scale;
+        for (const auto& [area, rate] : rates) {
+            if (overlapArea(area, monitor.rect) > 0) {
+                screen.refreshRate = std::max(screen.refreshRate, rate);
+            }
+        }
         newScreens.push_back(screen);
         newMonitors.push_back(monitor.rect);
     }

@@ -28,7 +28,7 @@ protected:
                             SimScreenList::makeScreen(2, Rect{1280, 0, 1280, 800})});
         input.movePointer({400, 300});
     }
-    void frame() { loop.advance(PointerCueController::pollInterval); }
+    void frame() { loop.advance(controller->pollInterval()); }
     std::shared_ptr<SpotlightView> view(int monitor) const
     {
         return controller->spotlightPanels().at(monitor).view;
@@ -85,6 +85,17 @@ TEST_F(PointerCuesTest, SpotlightFollowsThePointerRepaintingOnlyTheCircleAndNoth
     EXPECT_TRUE(fills[1].color.alpha < fills[2].color.alpha && fills[12].color.alpha < 0.6);
     panel(0)->displayIfNeeded();
     EXPECT_EQ(panel(0)->lastFrame().fills().size(), 1u);
+
+    // A 144 Hz monitor comes between two samples: from then on the circle follows at its
+    // refresh, sooner than the next sample at 60 Hz.
+    loop.advance(0.5 / 60);
+    Screen fast = SimScreenList::makeScreen(2, Rect{1280, 0, 1280, 800});
+    fast.refreshRate = 144;
+    screens.setScreens({SimScreenList::makeScreen(1, Rect{0, 0, 1280, 800}), fast});
+    controller->screensChanged();
+    input.movePointer({1490, 110});
+    loop.advance(1.0 / 144);
+    EXPECT_EQ(view(1)->center(), (Point{210, 110}));
 
     // The master switch off hides every panel and stops sampling; on again, they return.
     controller->setSuspended(true);

@@ -76,10 +76,19 @@ TEST_F(XcbScreenListTest, ReconfiguredMonitorsKeepTheirIdentifiersAndPointsFollo
 {
     const auto restore = atEnd([] {
         sh("xprop -root -remove RESOURCE_MANAGER; xrandr --delmonitor RIGHT >/dev/null 2>&1; "
-           "xrandr --setmonitor RIGHT 1280/338x800/211+1280+0 none");
+           "xrandr --setmonitor RIGHT 1280/338x800/211+1280+0 none; xrandr --output screen "
+           "--mode 2560x800; xrandr --delmode screen fast; xrandr --rmmode fast");
     });
     const auto before = identifiers();
     ASSERT_NE(before[0], before[1]);
+    // Xvfb's own mode tells no rate; a mode with timings does, on each monitor it shows.
+    EXPECT_EQ(screens->screens()[0].refreshRate, 0);
+    ASSERT_TRUE(sh("xrandr --newmode fast 296 2560 2608 2640 2720 800 803 809 816 && "
+                   "xrandr --addmode screen fast") &&
+                notifiedAfter("xrandr --output screen --mode fast"));
+    for (const Screen& screen : screens->screens()) {
+        EXPECT_NEAR(screen.refreshRate, 296e6 / (2720 * 816), 0.01);
+    }
     ASSERT_TRUE(notifiedAfter("xrandr --delmonitor RIGHT"));
     EXPECT_TRUE(waitUntil([&] { return identifiers() == std::vector{before[0]}; }));
     // Back, 600 pixels high: top-aligned, so it now starts 200 points up.
