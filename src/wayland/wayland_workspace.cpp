@@ -1,6 +1,6 @@
 #include "wayland/wayland_workspace.h"
 
-#include "x11/xcb_processes.h"
+#include "xdg/processes.h"
 
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@ constexpr std::size_t knownProcessLimit = 64;
 
 } // namespace
 
-WaylandWorkspace::WaylandWorkspace(WaylandWindowSource& source, x11::XcbDesktopEntries entries,
+WaylandWorkspace::WaylandWorkspace(WaylandWindowSource& source, xdg::DesktopApplications entries,
                                    std::filesystem::path proc)
     : source(source), entries(std::move(entries)), proc(std::move(proc))
 {}
@@ -27,7 +27,7 @@ std::optional<RunningApplication> WaylandWorkspace::frontmostApplication()
         return std::nullopt;
     }
     const ProcessIdentifier pid = *focused->pid;
-    const auto status = x11::readProcessStatus(pid, proc);
+    const auto status = xdg::readProcessStatus(pid, proc);
     const std::uint64_t startTime = status ? status->startTime : 0;
     // The start time tells a later process with the same pid from this one.
     if (const auto found = known.find(pid); found != known.end() &&
@@ -37,7 +37,7 @@ std::optional<RunningApplication> WaylandWorkspace::frontmostApplication()
     }
     if (known.size() >= knownProcessLimit) {
         std::erase_if(known, [&](const auto& item) {
-            const auto other = x11::readProcessStatus(item.first, proc);
+            const auto other = xdg::readProcessStatus(item.first, proc);
             return !other || !other->isAlive() || other->startTime != item.second.startTime;
         });
     }
@@ -49,7 +49,7 @@ std::optional<RunningApplication> WaylandWorkspace::frontmostApplication()
 
 std::optional<RunningApplication> WaylandWorkspace::runningApplication(ProcessIdentifier pid)
 {
-    const auto status = x11::readProcessStatus(pid, proc);
+    const auto status = xdg::readProcessStatus(pid, proc);
     if (!status || !status->isAlive()) {
         return std::nullopt;
     }
@@ -71,7 +71,7 @@ int WaylandWorkspace::operatingSystemMajorVersion()
     if (uname(&names) != 0) {
         return 0;
     }
-    return x11::majorVersionOf(names.release);
+    return xdg::majorVersionOf(names.release);
 }
 
 RunningApplication WaylandWorkspace::applicationFor(ProcessIdentifier pid,
@@ -82,14 +82,14 @@ RunningApplication WaylandWorkspace::applicationFor(ProcessIdentifier pid,
     application.processIdentifier = pid;
     std::optional<std::string> executable;
     // A Wayland app_id is meant to be the desktop entry's id.
-    std::optional<x11::DesktopApplication> entry;
+    std::optional<xdg::DesktopApplication> entry;
     if (appId) {
-        entry = entries.find(x11::ApplicationHints{appId, std::nullopt, std::nullopt});
+        entry = entries.find(xdg::ApplicationHints{appId, std::nullopt, std::nullopt});
     }
     if (!entry) {
-        executable = x11::readExecutableName(pid, proc);
+        executable = xdg::readExecutableName(pid, proc);
         if (executable) {
-            entry = entries.find(x11::ApplicationHints{std::nullopt, std::nullopt, executable});
+            entry = entries.find(xdg::ApplicationHints{std::nullopt, std::nullopt, executable});
         }
     }
     application.bundleIdentifier = entry ? std::optional{entry->id} : appId;

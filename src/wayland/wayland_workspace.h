@@ -11,7 +11,7 @@
 
 #include "platform/workspace.h"
 #include "wayland/wayland_window_source.h"
-#include "x11/xcb_desktop_entries.h"
+#include "xdg/desktop_applications.h"
 
 #include <filesystem>
 #include <unordered_map>
@@ -23,7 +23,7 @@ class WaylandWorkspace
 public:
     explicit WaylandWorkspace(
         WaylandWindowSource& source,
-        x11::XcbDesktopEntries entries = x11::XcbDesktopEntries::forThisUser(),
+        xdg::DesktopApplications entries = xdg::DesktopApplications::forThisUser(),
         std::filesystem::path proc = "/proc");
 
     // Nothing while no window has the focus, when the focused window names no process, or when
@@ -46,7 +46,7 @@ private:
                                       const std::optional<std::string>& command);
 
     WaylandWindowSource& source;
-    x11::XcbDesktopEntries entries;
+    xdg::DesktopApplications entries;
     std::filesystem::path proc;
     // The frontmost application is asked for many times a second, and rarely changes.
     std::unordered_map<ProcessIdentifier, Known> known;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "x11/xcb_coordinates.h"
+#include "xdg/desktop_applications.h"
 
 #include <array>
 #include <cstddef>
@@ -32,13 +33,7 @@ struct PropertyValue
 inline constexpr std::size_t propertyReplyHeaderSize = 32;
 
 // The two strings of WM_CLASS: the instance name and the class name ("xterm", "XTerm").
-struct XcbWindowClass
-{
-    std::string instance;
-    std::string className;
-
-    friend bool operator==(const XcbWindowClass&, const XcbWindowClass&) = default;
-};
+using XcbWindowClass = xdg::WindowClass;
 
 // WM_CLASS from the property's bytes: two NUL-terminated strings. A missing second string
 // leaves the class name empty; nothing when both are empty.

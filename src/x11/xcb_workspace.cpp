@@ -10,7 +10,7 @@ namespace {
 // Processes remembered before the ones that have exited are dropped.
 constexpr std::size_t knownProcessLimit = 64;
 
-std::optional<std::string> classNameOf(const ApplicationHints& hints)
+std::optional<std::string> classNameOf(const xdg::ApplicationHints& hints)
 {
     if (!hints.windowClass) {
         return std::nullopt;
@@ -21,7 +21,7 @@ std::optional<std::string> classNameOf(const ApplicationHints& hints)
 
 } // namespace
 
-XcbWorkspace::XcbWorkspace(XcbWindowReader& reader, XcbDesktopEntries entries,
+XcbWorkspace::XcbWorkspace(XcbWindowReader& reader, xdg::DesktopApplications entries,
                            std::filesystem::path proc)
     : reader(reader), entries(std::move(entries)), proc(std::move(proc))
 {}
@@ -38,13 +38,13 @@ std::optional<RunningApplication> XcbWorkspace::frontmostApplication()
         return std::nullopt;
     }
     const ProcessIdentifier pid = *facts->pid;
-    ApplicationHints hints{facts->applicationId, facts->windowClass, std::nullopt};
+    xdg::ApplicationHints hints{facts->applicationId, facts->windowClass, std::nullopt};
     if (const auto found = known.find(pid); found != known.end() && found->second.hints == hints) {
         return found->second.application;
     }
     // A new process, or another window of it: the process's start time goes with the hints,
     // so that a later process with the same pid is not taken for this one.
-    const auto status = readProcessStatus(pid, proc);
+    const auto status = xdg::readProcessStatus(pid, proc);
     if (known.size() >= knownProcessLimit) {
         forgetExitedProcesses();
     }
@@ -56,7 +56,7 @@ std::optional<RunningApplication> XcbWorkspace::frontmostApplication()
 
 std::optional<RunningApplication> XcbWorkspace::runningApplication(ProcessIdentifier pid)
 {
-    const auto status = readProcessStatus(pid, proc);
+    const auto status = xdg::readProcessStatus(pid, proc);
     if (!status || !status->isAlive()) {
         return std::nullopt;
     }
@@ -78,20 +78,21 @@ int XcbWorkspace::operatingSystemMajorVersion()
     if (uname(&names) != 0) {
         return 0;
     }
-    return majorVersionOf(names.release);
+    return xdg::majorVersionOf(names.release);
 }
 
-RunningApplication XcbWorkspace::applicationFor(ProcessIdentifier pid, ApplicationHints hints,
-                                                const std::optional<ProcessStatus>& status)
+RunningApplication XcbWorkspace::applicationFor(ProcessIdentifier pid, xdg::ApplicationHints hints,
+                                                const std::optional<xdg::ProcessStatus>& status)
 {
     RunningApplication application;
     application.processIdentifier = pid;
-    std::optional<DesktopApplication> entry = entries.find(hints);
+    std::optional<xdg::DesktopApplication> entry = entries.find(hints);
     if (!entry) {
         // The executable is read only when the window's own hints found nothing.
-        hints.executable = readExecutableName(pid, proc);
+        hints.executable = xdg::readExecutableName(pid, proc);
         if (hints.executable) {
-            entry = entries.find(ApplicationHints{std::nullopt, std::nullopt, hints.executable});
+            entry =
+                entries.find(xdg::ApplicationHints{std::nullopt, std::nullopt, hints.executable});
         }
     }
     const std::optional<std::string> className = classNameOf(hints);
@@ -111,7 +112,7 @@ RunningApplication XcbWorkspace::applicationFor(ProcessIdentifier pid, Applicati
 void XcbWorkspace::forgetExitedProcesses()
 {
     std::erase_if(known, [&](const auto& item) {
-        const auto status = readProcessStatus(item.first, proc);
+        const auto status = xdg::readProcessStatus(item.first, proc);
         return !status || !status->isAlive() || status->startTime != item.second.startTime;
     });
 }

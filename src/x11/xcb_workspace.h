@@ -14,9 +14,9 @@
 #pragma once
 
 #include "platform/workspace.h"
-#include "x11/xcb_desktop_entries.h"
-#include "x11/xcb_processes.h"
 #include "x11/xcb_window_reader.h"
+#include "xdg/desktop_applications.h"
+#include "xdg/processes.h"
 
 #include <filesystem>
 #include <unordered_map>
@@ -27,9 +27,10 @@ class XcbWorkspace
 {
 public:
     // Reads through the reader shared with the other adapters.
-    explicit XcbWorkspace(XcbWindowReader& reader,
-                          XcbDesktopEntries entries = XcbDesktopEntries::forThisUser(),
-                          std::filesystem::path proc = "/proc");
+    explicit XcbWorkspace(
+        XcbWindowReader& reader,
+        xdg::DesktopApplications entries = xdg::DesktopApplications::forThisUser(),
+        std::filesystem::path proc = "/proc");
 
     // Nothing while no window is active, when the active window names no owner, or when no
     // window manager publishes the active window.
@@ -44,17 +45,17 @@ public:
 private:
     struct Known
     {
-        ApplicationHints hints;
+        xdg::ApplicationHints hints;
         std::uint64_t startTime = 0; // of the process the hints were seen for
         RunningApplication application;
     };
 
-    RunningApplication applicationFor(ProcessIdentifier pid, ApplicationHints hints,
-                                      const std::optional<ProcessStatus>& status);
+    RunningApplication applicationFor(ProcessIdentifier pid, xdg::ApplicationHints hints,
+                                      const std::optional<xdg::ProcessStatus>& status);
     void forgetExitedProcesses();
 
     XcbWindowReader& reader;
-    XcbDesktopEntries entries;
+    xdg::DesktopApplications entries;
     std::filesystem::path proc;
     // What each process's window said about it, and what that made of it: the frontmost
     // application is asked for up to 60 times a second, and it rarely changes.

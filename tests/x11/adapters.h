@@ -47,8 +47,8 @@ protected:
         round = std::make_unique<XcbPollingRound>(*connection, loop, std::chrono::hours(1));
         input = std::make_unique<XcbInputState>(*round, *screens);
         reader = std::make_unique<XcbWindowReader>(*round);
-        xcbWorkspace =
-            std::make_unique<XcbWorkspace>(*reader, XcbDesktopEntries({entries}, "de_DE.UTF-8"));
+        xcbWorkspace = std::make_unique<XcbWorkspace>(
+            *reader, xdg::DesktopApplications({entries}, "de_DE.UTF-8"));
         workspace =
             std::make_unique<qt::QtWorkspace<XcbWorkspace>>(*xcbWorkspace, qt::QtDesktopServices());
         windowServer = std::make_unique<XcbWindowServer>(*reader, *screens, getpid());

@@ -1,10 +1,11 @@
 // What the adapters make of what the system tells them, without asking it again: usable areas
 // from struts, keycodes from the keyboard mapping, records from the facts of a window,
 // applications from desktop entries and processes from /proc.
-#include "x11/xcb_desktop_entries.h"
 #include "x11/xcb_keyboard_map.h"
-#include "x11/xcb_processes.h"
 #include "x11/xcb_struts.h"
+#include "x11/xcb_window_reader.h"
+#include "xdg/desktop_applications.h"
+#include "xdg/processes.h"
 
 #include <gtest/gtest.h>
 
@@ -135,7 +136,7 @@ TEST(XcbWindowReader, RecordsAreInPointsWithoutWhatTheWindowDoesNotSay)
     }
 }
 
-TEST(XcbDesktopEntries, HintsFindTheirEntryInOrderOfStrength)
+TEST(DesktopApplications, HintsFindTheirEntryInOrderOfStrength)
 {
     // The user's folder first, taking precedence over the system's.
     const fs::path root =
@@ -158,12 +159,12 @@ TEST(XcbDesktopEntries, HintsFindTheirEntryInOrderOfStrength)
     write(user / "gone.desktop", "Type=Application\nHidden=true\n");
     write(user / "terminal.desktop", "Type=Application\nName=My Terminal\nStartupWMClass=XTerm\n"
                                      "Exec=xterm\n[Desktop Action new]\nName=New Window\n");
-    XcbDesktopEntries entries({user, system}, "de_DE.UTF-8");
-    const DesktopApplication editor{"org.example.Editor", "Bearbeiter"};
-    const DesktopApplication terminal{"terminal", "My Terminal"};
-    const DesktopApplication tool{"vendor-tool", "Vendor Tool"};
+    xdg::DesktopApplications entries({user, system}, "de_DE.UTF-8");
+    const xdg::DesktopApplication editor{"org.example.Editor", "Bearbeiter"};
+    const xdg::DesktopApplication terminal{"terminal", "My Terminal"};
+    const xdg::DesktopApplication tool{"vendor-tool", "Vendor Tool"};
     for (const auto& [hints, found] :
-         std::vector<std::pair<ApplicationHints, std::optional<DesktopApplication>>>{
+         std::vector<std::pair<xdg::ApplicationHints, std::optional<xdg::DesktopApplication>>>{
              {{.applicationId = "org.example.Editor"}, editor},
              {{.applicationId = "ORG.EXAMPLE.EDITOR"}, editor},
              {{.windowClass = XcbWindowClass{"xterm", "XTerm"}}, terminal},
@@ -184,25 +185,26 @@ TEST(XcbDesktopEntries, HintsFindTheirEntryInOrderOfStrength)
     // A new entry is found once its folder has changed.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     write(user / "late.desktop", "Type=Application\nName=Late\nExec=late\n");
-    EXPECT_EQ(entries.find({.executable = "late"}), (DesktopApplication{"late", "Late"}));
+    EXPECT_EQ(entries.find({.executable = "late"}), (xdg::DesktopApplication{"late", "Late"}));
 }
 
 // The locale's Name and the Exec quoting are the xdg folder's (tested there).
-TEST(XcbDesktopEntries, ProgramsAreFirstWordsPastEnvAndProcessesParse)
+TEST(DesktopApplications, ProgramsAreFirstWordsPastEnvAndProcessesParse)
 {
-    EXPECT_EQ(executableOfCommand("/usr/bin/gedit %U"), "gedit");
-    EXPECT_EQ(executableOfCommand("env LANG=C GDK_BACKEND=x11 firefox -new-window"), "firefox");
-    EXPECT_FALSE(executableOfCommand("env FOO=1"));
+    EXPECT_EQ(xdg::executableOfCommand("/usr/bin/gedit %U"), "gedit");
+    EXPECT_EQ(xdg::executableOfCommand("env LANG=C GDK_BACKEND=x11 firefox -new-window"),
+              "firefox");
+    EXPECT_FALSE(xdg::executableOfCommand("env FOO=1"));
 
     // A process's status: its command stands in parentheses and may hold some itself; fields
     // 4 to 21, then the start time (22), then more follow., then the start time (22), then more.
     const std::string fields = " 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 424242 99 100";
-    EXPECT_EQ(parseProcessStatus("1234 (my (odd) prog) S" + fields),
-              (ProcessStatus{"my (odd) prog", 'S', 424242}));
-    EXPECT_FALSE(parseProcessStatus("1234 (x) Z" + fields)->isAlive());
-    EXPECT_FALSE(parseProcessStatus("1234 (x) S 1 2 3"));
-    EXPECT_EQ(readProcessStatus(getpid())->state, 'R');
-    EXPECT_FALSE(readProcessStatus(-1));
+    EXPECT_EQ(xdg::parseProcessStatus("1234 (my (odd) prog) S" + fields),
+              (xdg::ProcessStatus{"my (odd) prog", 'S', 424242}));
+    EXPECT_FALSE(xdg::parseProcessStatus("1234 (x) Z" + fields)->isAlive());
+    EXPECT_FALSE(xdg::parseProcessStatus("1234 (x) S 1 2 3"));
+    EXPECT_EQ(xdg::readProcessStatus(getpid())->state, 'R');
+    EXPECT_FALSE(xdg::readProcessStatus(-1));
 }
 
 } // namespace

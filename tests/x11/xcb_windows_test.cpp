@@ -259,7 +259,7 @@ TEST_F(XcbWindowsTest, TheFocusedWindowAndTheFrontmostApplicationFollowTheActive
     const RunningApplication terminal{first.pid(), "org.example.Terminal", "Konsole"};
     EXPECT_EQ(workspace->frontmostApplication(), terminal);
     EXPECT_EQ(workspace->runningApplication(first.pid()), terminal);
-    XcbWorkspace bare(*reader, XcbDesktopEntries({}, ""));
+    XcbWorkspace bare(*reader, xdg::DesktopApplications({}, ""));
     EXPECT_EQ(bare.frontmostApplication(), (RunningApplication{first.pid(), "XTerm", "XTerm"}));
 
     ASSERT_TRUE(activate(second.window()));

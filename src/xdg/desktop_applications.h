@@ -7,8 +7,6 @@
 // folders are indexed on first use and again whenever one of them changes.
 #pragma once
 
-#include "x11/xcb_window_reader.h"
-
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,7 +14,16 @@
 #include <unordered_map>
 #include <vector>
 
-namespace halomark::x11 {
+namespace halomark::xdg {
+
+// A window's WM_CLASS: the instance and the class name.
+struct WindowClass
+{
+    std::string instance;
+    std::string className;
+
+    friend bool operator==(const WindowClass&, const WindowClass&) = default;
+};
 
 struct DesktopApplication
 {
@@ -30,14 +37,14 @@ struct DesktopApplication
 struct ApplicationHints
 {
     std::optional<std::string> applicationId{}; // _GTK_APPLICATION_ID or _KDE_NET_WM_DESKTOP_FILE
-    std::optional<XcbWindowClass> windowClass{};
+    std::optional<WindowClass> windowClass{};
     std::optional<std::string> executable{}; // argv[0] without its folder
 
     friend bool operator==(const ApplicationHints&, const ApplicationHints&) = default;
 };
 
 // One parsed entry.
-struct DesktopEntry
+struct ApplicationEntry
 {
     std::optional<std::string> name; // localized
     std::optional<std::string> startupWMClass;
@@ -46,28 +53,28 @@ struct DesktopEntry
     bool isApplication = false; // Type=Application
     bool isHidden = false;      // Hidden=true: the entry counts as deleted
 
-    friend bool operator==(const DesktopEntry&, const DesktopEntry&) = default;
+    friend bool operator==(const ApplicationEntry&, const ApplicationEntry&) = default;
 };
 
 // The [Desktop Entry] group of a file's text as the xdg folder reads it, with Name in the
 // locale's language where the entry has it.
-DesktopEntry parseDesktopEntry(std::string_view text, std::string_view locale);
+ApplicationEntry parseApplicationEntry(std::string_view text, std::string_view locale);
 
 // The program of an Exec value: its first word, past any "env" and VAR=value words, without
 // its folder. Nothing for an Exec with an unterminated quote.
 std::optional<std::string> executableOfCommand(std::string_view exec);
 
-class XcbDesktopEntries
+class DesktopApplications
 {
 public:
     // Folders of entries in order of precedence (an id found in an earlier one hides the same
     // id in later ones), and the locale as in LC_MESSAGES ("de_DE.UTF-8").
-    XcbDesktopEntries(std::vector<std::filesystem::path> applicationFolders, std::string locale);
+    DesktopApplications(std::vector<std::filesystem::path> applicationFolders, std::string locale);
 
     // The folders and the locale of this user's environment: each XDG data folder (relative
     // ones ignored) with applications/ appended; the locale from LC_ALL, LC_MESSAGES or LANG.
     // Entries are read through the bounded reader: a FIFO, a device or a huge file is skipped.
-    static XcbDesktopEntries forThisUser();
+    static DesktopApplications forThisUser();
 
     // The entry the hints point at, trying in turn: the application id as an entry id (also
     // ignoring case); the window class, then the instance, as an entry's StartupWMClass; the
@@ -80,7 +87,7 @@ private:
     struct Indexed
     {
         std::string id;
-        DesktopEntry entry;
+        ApplicationEntry entry;
     };
     void refreshIfChanged();
     void rebuild();
@@ -100,4 +107,4 @@ private:
     std::unordered_map<std::string, std::size_t> byExecutable;
 };
 
-} // namespace halomark::x11
+} // namespace halomark::xdg

@@ -1,4 +1,4 @@
-#include "x11/xcb_processes.h"
+#include "xdg/processes.h"
 
 #include "xdg/bounded_file.h"
 
@@ -6,7 +6,7 @@
 #include <limits>
 #include <sstream>
 
-namespace halomark::x11 {
+namespace halomark::xdg {
 
 namespace {
 
@@ -99,4 +99,4 @@ int majorVersionOf(std::string_view release)
     return major;
 }
 
-} // namespace halomark::x11
+} // namespace halomark::xdg

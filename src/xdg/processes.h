@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace halomark::x11 {
+namespace halomark::xdg {
 
 struct ProcessStatus
 {
@@ -40,4 +40,4 @@ std::optional<std::string> readExecutableName(ProcessIdentifier pid,
 // The leading number of a release text ("6.1.0-18-amd64" gives 6); 0 when there is none.
 int majorVersionOf(std::string_view release);
 
-} // namespace halomark::x11
+} // namespace halomark::xdg

@@ -1,4 +1,4 @@
-#include "x11/xcb_desktop_entries.h"
+#include "xdg/desktop_applications.h"
 
 #include "xdg/base_directories.h"
 #include "xdg/bounded_file.h"
@@ -8,7 +8,7 @@
 #include <cctype>
 #include <set>
 
-namespace halomark::x11 {
+namespace halomark::xdg {
 
 namespace {
 
@@ -41,10 +41,10 @@ std::optional<std::filesystem::file_time_type> stampOf(const std::filesystem::pa
 
 } // namespace
 
-DesktopEntry parseDesktopEntry(std::string_view text, std::string_view locale)
+ApplicationEntry parseApplicationEntry(std::string_view text, std::string_view locale)
 {
     const auto file = xdg::DesktopEntry::parse(text);
-    DesktopEntry entry;
+    ApplicationEntry entry;
     entry.name = file.localizedValue("Name", locale);
     entry.isApplication = file.value("Type") == "Application";
     entry.isHidden = file.boolean("Hidden") == true;
@@ -80,22 +80,22 @@ std::optional<std::string> executableOfCommand(std::string_view exec)
     return programName((*words)[index]);
 }
 
-XcbDesktopEntries::XcbDesktopEntries(std::vector<std::filesystem::path> applicationFolders,
-                                     std::string locale)
+DesktopApplications::DesktopApplications(std::vector<std::filesystem::path> applicationFolders,
+                                         std::string locale)
     : folders(std::move(applicationFolders)), locale(std::move(locale))
 {}
 
-XcbDesktopEntries XcbDesktopEntries::forThisUser()
+DesktopApplications DesktopApplications::forThisUser()
 {
     const auto directories = xdg::BaseDirectories::fromProcess();
     std::vector<std::filesystem::path> folders;
     for (const auto& folder : directories.dataFolders()) {
         folders.push_back(folder / "applications");
     }
-    return XcbDesktopEntries(std::move(folders), directories.messagesLocale());
+    return DesktopApplications(std::move(folders), directories.messagesLocale());
 }
 
-std::optional<DesktopApplication> XcbDesktopEntries::find(const ApplicationHints& hints)
+std::optional<DesktopApplication> DesktopApplications::find(const ApplicationHints& hints)
 {
     refreshIfChanged();
     if (hints.applicationId) {
@@ -134,7 +134,7 @@ std::optional<DesktopApplication> XcbDesktopEntries::find(const ApplicationHints
     return std::nullopt;
 }
 
-void XcbDesktopEntries::refreshIfChanged()
+void DesktopApplications::refreshIfChanged()
 {
     std::vector<std::optional<std::filesystem::file_time_type>> current;
     current.reserve(folders.size());
@@ -148,7 +148,7 @@ void XcbDesktopEntries::refreshIfChanged()
     rebuild();
 }
 
-void XcbDesktopEntries::rebuild()
+void DesktopApplications::rebuild()
 {
     isBuilt = true;
     entries.clear();
@@ -181,7 +181,7 @@ void XcbDesktopEntries::rebuild()
             if (!read.contents) {
                 continue;
             }
-            DesktopEntry entry = parseDesktopEntry(*read.contents, locale);
+            ApplicationEntry entry = parseApplicationEntry(*read.contents, locale);
             if (!entry.isApplication || entry.isHidden) {
                 continue;
             }
@@ -202,14 +202,14 @@ void XcbDesktopEntries::rebuild()
     }
 }
 
-std::optional<DesktopApplication> XcbDesktopEntries::at(std::size_t index) const
+std::optional<DesktopApplication> DesktopApplications::at(std::size_t index) const
 {
     return DesktopApplication{entries[index].id, entries[index].entry.name};
 }
 
 std::optional<DesktopApplication>
-XcbDesktopEntries::lookUp(const std::unordered_map<std::string, std::size_t>& index,
-                          const std::string& key) const
+DesktopApplications::lookUp(const std::unordered_map<std::string, std::size_t>& index,
+                            const std::string& key) const
 {
     const auto found = index.find(key);
     if (found == index.end()) {
@@ -218,4 +218,4 @@ XcbDesktopEntries::lookUp(const std::unordered_map<std::string, std::size_t>& in
     return at(found->second);
 }
 
-} // namespace halomark::x11
+} // namespace halomark::xdg
