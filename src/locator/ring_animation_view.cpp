@@ -9,21 +9,6 @@ RingAnimationView::RingAnimationView(const Rect& frame, MainLoop& mainLoop,
     setWantsLayer(true);
 }
 
-std::shared_ptr<ShapeLayer> RingAnimationView::makeRingLayer(const Color& strokeColor, Point center,
-                                                             double lineWidth) const
-{
-    const double r = locatorAppearance.maximumRadius;
-    auto ring = std::make_shared<ShapeLayer>();
-    ring->frame = Rect{center.x - r, center.y - r, 2 * r, 2 * r};
-    ring->path.addEllipse(Rect{0, 0, 2 * r, 2 * r});
-    ring->fillColor = Color::clearColor();
-    ring->strokeColor = strokeColor;
-    ring->lineWidth = lineWidth;
-    // Invisible outside its animation.
-    ring->opacity = 0;
-    return ring;
-}
-
 AnimationGroup RingAnimationView::makeRingAnimation(double beginTime) const
 {
     BasicAnimation scale;
@@ -62,8 +47,9 @@ void RingAnimationView::animate(Point point, std::function<void()> completion)
     const LocatorAppearance& a = locatorAppearance;
     const double start = mainLoop.now();
     for (std::int64_t i = 0; i < a.ringCount; ++i) {
-        auto outline = makeRingLayer(a.outlineColor, point, a.outlineLineWidth);
-        auto foreground = makeRingLayer(a.foregroundColor, point, a.foregroundLineWidth);
+        auto outline = makeRingLayer(point, a.maximumRadius, a.outlineColor, a.outlineLineWidth);
+        auto foreground =
+            makeRingLayer(point, a.maximumRadius, a.foregroundColor, a.foregroundLineWidth);
         backing->addSublayer(outline);
         backing->addSublayer(foreground);
         generated.push_back(outline);

@@ -39,10 +39,6 @@ public:
     // main loop after the clean-up.
     void animate(Point point, std::function<void()> completion);
 
-    // An invisible ring of the maximum radius around the centre, stroked in the colour.
-    std::shared_ptr<ShapeLayer> makeRingLayer(const Color& strokeColor, Point center,
-                                              double lineWidth) const;
-
     // The shrink-and-fade group starting at the media time, kept at its final state.
     AnimationGroup makeRingAnimation(double beginTime) const;
 

@@ -237,4 +237,17 @@ Rect ShapeLayer::contentBounds() const
                                               box.width() + 2 * reach, box.height() + 2 * reach});
 }
 
+std::shared_ptr<ShapeLayer> makeRingLayer(Point center, double radius, const Color& stroke,
+                                          double lineWidth)
+{
+    auto ring = std::make_shared<ShapeLayer>();
+    ring->frame = Rect{center.x - radius, center.y - radius, 2 * radius, 2 * radius};
+    ring->path.addEllipse(Rect{0, 0, 2 * radius, 2 * radius});
+    ring->fillColor = Color::clearColor();
+    ring->strokeColor = stroke;
+    ring->lineWidth = lineWidth;
+    ring->opacity = 0;
+    return ring;
+}
+
 } // namespace halomark

@@ -97,4 +97,9 @@ protected:
     Rect contentBounds() const override;
 };
 
+// An unfilled circle of the radius around the centre, stroked with the colour and width, and
+// invisible (opacity 0) until an animation shows it: the rings of the locator and the pulses.
+std::shared_ptr<ShapeLayer> makeRingLayer(Point center, double radius, const Color& stroke,
+                                          double lineWidth);
+
 } // namespace halomark

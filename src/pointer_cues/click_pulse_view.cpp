@@ -10,19 +10,6 @@ ClickPulseView::ClickPulseView(const Rect& frame, MainLoop& mainLoop, const Colo
     setWantsLayer(true);
 }
 
-std::shared_ptr<ShapeLayer> ClickPulseView::makeRing(const Color& stroke, double width) const
-{
-    const Rect b = bounds();
-    auto ring = std::make_shared<ShapeLayer>();
-    ring->frame = Rect{b.midX() - endRadius, b.midY() - endRadius, 2 * endRadius, 2 * endRadius};
-    ring->path.addEllipse(Rect{0, 0, 2 * endRadius, 2 * endRadius});
-    ring->fillColor = Color::clearColor();
-    ring->strokeColor = stroke;
-    ring->lineWidth = width;
-    ring->opacity = 0;
-    return ring;
-}
-
 void ClickPulseView::play(std::function<void()> completion)
 {
     Layer* backing = layer();
@@ -50,9 +37,11 @@ void ClickPulseView::play(std::function<void()> completion)
     group.fillMode = FillMode::forwards;
     group.removedOnCompletion = false;
 
-    auto outline =
-        makeRing(AppearanceSettings::contrastingOutlineColor(color).withAlpha(0.82), outlineWidth);
-    auto foreground = makeRing(color.withAlpha(0.96), lineWidth);
+    const Point center{bounds().midX(), bounds().midY()};
+    auto outline = makeRingLayer(center, endRadius,
+                                 AppearanceSettings::contrastingOutlineColor(color).withAlpha(0.82),
+                                 outlineWidth);
+    auto foreground = makeRingLayer(center, endRadius, color.withAlpha(0.96), lineWidth);
     for (const auto& ring : {outline, foreground}) {
         backing->addSublayer(ring);
         ring->addAnimation(group, animationKey);

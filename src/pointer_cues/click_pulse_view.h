@@ -34,8 +34,6 @@ public:
     const Color color;
 
 private:
-    std::shared_ptr<ShapeLayer> makeRing(const Color& stroke, double width) const;
-
     MainLoop& mainLoop;
 };
 

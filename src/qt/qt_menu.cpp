@@ -22,6 +22,25 @@ void collect(const std::shared_ptr<const Menu>& menu,
     }
 }
 
+// Whether the menus, walked in the order collect() takes, are still those the snapshot holds at
+// the revisions it holds. Runs before every wait of the event loop, so it allocates nothing.
+bool unchanged(const std::shared_ptr<const Menu>& menu,
+               const std::vector<std::pair<std::shared_ptr<const Menu>, std::uint64_t>>& snapshot,
+               std::size_t& at)
+{
+    if (at >= snapshot.size() || snapshot[at].first != menu ||
+        snapshot[at].second != menu->revision()) {
+        return false;
+    }
+    ++at;
+    for (const MenuItem& item : menu->items()) {
+        if (item.submenu && !unchanged(item.submenu, snapshot, at)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QKeySequence keySequenceFor(const std::string& keyEquivalent)
@@ -87,10 +106,11 @@ bool QtMenu::sync()
     if (triggering) {
         return false;
     }
-    Snapshot now = snapshot();
-    if (filled && now == filledFrom) {
+    std::size_t walked = 0;
+    if (filled && unchanged(source, filledFrom, walked) && walked == filledFrom.size()) {
         return false;
     }
+    Snapshot now = snapshot();
     // Submenus made by the last fill are children of the root and go with clear().
     root->clear();
     for (QMenu* old : root->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
